@@ -1,0 +1,114 @@
+// The test bench's view of the scripted backend: queue messages, script message-box answers, inject failures,
+// drive the stepped clock, and read what the game did (every box, display-mode change, cursor call, swap and
+// sound request) and what it drew (a real offscreen OpenGL context).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+
+// The steps of window creation and teardown a test can make fail.
+enum class ScriptedStep {
+  kRegisterClass,
+  kChangeDisplayMode,  // the display refuses the requested mode
+  kCreateWindow,
+  kGetDeviceContext,
+  kChoosePixelFormat,
+  kSetPixelFormat,
+  kCreateGlContext,
+  kMakeCurrent,     // making a context current
+  kReleaseCurrent,  // making no context current
+  kDeleteGlContext,
+  kReleaseDeviceContext,
+  kDestroyWindow,
+  kUnregisterClass,
+  kCount,
+};
+
+struct ScriptedMessageBox {
+  std::string text;
+  std::string caption;
+  uint32_t style;
+  OsWindow owner;
+  int answer;
+};
+
+struct ScriptedSound {
+  std::string file_name;
+  uint32_t flags;
+};
+
+struct ScriptedWindow {
+  std::string class_name;
+  std::string title;
+  uint32_t ex_style;
+  uint32_t style;
+  int x, y, width, height;
+  bool visible;
+};
+
+// Everything the backend knows, in one record. Tests set the inputs and read the records.
+struct ScriptedState {
+  // Inputs.
+  std::deque<OsMessage> messages;        // handed out by OsPeekMessage, first in first out
+  std::deque<int> answers;               // message-box answers in order; when empty, the Escape default
+  bool fail[static_cast<int>(ScriptedStep::kCount)] = {};
+  bool has_performance_counter = true;
+  int64_t counts_per_second = 1000000;
+  int64_t counter = 0;
+  int64_t counter_step = 1000;  // added at every counter reading: 1 ms
+  uint32_t mm_time = 0;
+  uint32_t mm_step = 1;  // added at every multimedia clock reading
+  OsPoint cursor = {320, 240};
+  int swap_limit = 100000;  // past this many swaps the window is sent a close message, so a stuck test ends
+  // Called at every buffer swap with the swap's number (from 1) while the context is current; it may read
+  // pixels and queue messages.
+  std::function<void(int swap)> on_swap;
+
+  // Records.
+  std::vector<std::string> calls;  // one line per platform call of interest, in order
+  std::vector<ScriptedMessageBox> message_boxes;
+  std::vector<ScriptedSound> sounds;
+  int swaps = 0;
+  int cursor_counter = 0;
+  std::vector<ScriptedWindow> windows;  // every window created, in order; the last is the newest
+  int live_windows = 0;
+  int live_gl_contexts = 0;
+  bool class_registered = false;
+  bool display_mode_changed = false;
+};
+
+// The backend's state. Valid until the next ScriptedReset.
+ScriptedState& Scripted();
+// Destroys whatever windows and contexts a test left, and sets every input and record back to its default.
+void ScriptedReset();
+// Queues a message for the newest window (or none).
+void ScriptedPostMessage(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
+// Queues a key-down or key-up message carrying a virtual-key code.
+void ScriptedKeyDown(uint32_t virtual_key);
+void ScriptedKeyUp(uint32_t virtual_key);
+// Makes the step fail (or succeed again).
+void ScriptedFail(ScriptedStep step, bool fail = true);
+// The current frame, read from the current context: width * height * 3 bytes, RGB, bottom row first.
+std::vector<uint8_t> ScriptedReadFrame(int* width = nullptr, int* height = nullptr);
+// One pixel of the current frame as 0xRRGGBB; x from the left, y from the bottom.
+uint32_t ScriptedReadPixel(int x, int y);
+
+// A current offscreen OpenGL context for tests that draw without a window.
+class ScriptedGlContext {
+ public:
+  ScriptedGlContext(int width = 640, int height = 480);
+  ~ScriptedGlContext();
+  ScriptedGlContext(const ScriptedGlContext&) = delete;
+  ScriptedGlContext& operator=(const ScriptedGlContext&) = delete;
+  // False when no context could be made.
+  bool ok() const { return gl_context_ != nullptr; }
+
+ private:
+  OsDeviceContext device_context_ = nullptr;
+  OsGlContext gl_context_ = nullptr;
+};

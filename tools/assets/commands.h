@@ -1,0 +1,7 @@
+// The asset tool's subcommands. Each takes the arguments after its name and returns the exit code:
+// 0 success, 1 the file failed (reason on standard error), 2 usage error.
+#pragma once
+
+int RunBmpCommand(int argc, char** argv);
+int RunWorldCommand(int argc, char** argv);
+int RunMs3dCommand(int argc, char** argv);

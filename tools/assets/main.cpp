@@ -1,0 +1,25 @@
+// gorvane-assets: checks game data files with the game's own loaders.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/assets/commands.h"
+
+namespace {
+
+int Usage() {
+  fprintf(stderr,
+          "usage: gorvane-assets bmp FILE [--ppm OUT]\n"
+          "       gorvane-assets world FILE [--dump] [--svg OUT]\n"
+          "       gorvane-assets ms3d FILE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  if (strcmp(argv[1], "bmp") == 0) return RunBmpCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "world") == 0) return RunWorldCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "ms3d") == 0) return RunMs3dCommand(argc - 2, argv + 2);
+  return Usage();
+}
