@@ -57,6 +57,10 @@ class ModelBase {
  protected:
   // Releases every array and string and leaves the model empty.
   void Release();
+
+ private:
+  // Whether every corner of the triangle names one of the model's vertices.
+  bool CornersInRange(const ModelTriangle& triangle) const;
 };
 
 class Ms3dModel : public ModelBase {
