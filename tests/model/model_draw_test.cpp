@@ -1,0 +1,209 @@
+// Drawing a model on the offscreen context: where its triangles land, which are textured, and that texturing
+// ends as it began.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "image/bitmap.h"
+#include "model/model.h"
+#include "platform/gl.h"
+#include "platform/scripted/scripted.h"
+#include "tests/model/ms3d_writer.h"
+#include "tests/support/game_test.h"
+
+namespace {
+
+constexpr int kSize = 64;
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kBlue = 0x0000FF;  // the bottom half of the potion texture
+constexpr uint32_t kRed = 0xFF0000;   // its top half
+
+// An 8 x 8 24-bit bitmap, bottom four rows blue, top four rows red, written field by field.
+std::string PotionBitmap() {
+  std::string out;
+  auto u16 = [&](uint16_t v) { ms3d_writer::PutU16(&out, v); };
+  auto u32 = [&](uint32_t v) { ms3d_writer::PutU32(&out, v); };
+  const uint32_t pixel_bytes = 8 * 8 * 3;
+  out += "BM";
+  u32(54 + pixel_bytes);
+  u16(0);
+  u16(0);
+  u32(54);
+  u32(40);
+  u32(8);
+  u32(8);
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(pixel_bytes);
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
+  for (int row = 0; row < 8; row++) {  // bottom row first, blue, green, red
+    for (int x = 0; x < 8; x++) out += row < 4 ? std::string("\xFF\x00\x00", 3) : std::string("\x00\x00\xFF", 3);
+  }
+  return out;
+}
+
+// A textured triangle on the left, an untextured one on the right and an empty group between them. The
+// textured corners all sit at file t = 0.75, which in OpenGL's orientation is the bottom quarter: blue.
+Ms3dFileSpec TwoTriangles() {
+  Ms3dFileSpec spec;
+  const float corners[6][2] = {{-0.9f, -0.9f}, {-0.1f, -0.9f}, {-0.9f, 0.9f},
+                               {0.1f, -0.9f},  {0.9f, -0.9f},  {0.9f, 0.9f}};
+  for (const auto& corner : corners) {
+    Ms3dVertexSpec vertex;
+    vertex.position[0] = corner[0];
+    vertex.position[1] = corner[1];
+    spec.vertices.push_back(vertex);
+  }
+  for (uint16_t first : {0, 3}) {
+    Ms3dTriangleSpec triangle;
+    for (int k = 0; k < 3; k++) {
+      triangle.vertex_indices[k] = static_cast<uint16_t>(first + k);
+      triangle.s[k] = 0.5f;
+      triangle.t[k] = 0.75f;
+    }
+    spec.triangles.push_back(triangle);
+  }
+  Ms3dGroupSpec textured;
+  textured.triangle_indices = {0};
+  textured.material_byte = 0;
+  Ms3dGroupSpec empty;
+  empty.material_byte = 0;
+  Ms3dGroupSpec bare;
+  bare.triangle_indices = {1};
+  bare.material_byte = 0xFF;
+  spec.groups = {textured, empty, bare};
+  Ms3dMaterialSpec material;
+  material.texture_file = "potion.bmp";
+  spec.materials = {material};
+  return spec;
+}
+
+// A white current colour on black, with x and y from -1 to 1 across the frame, as the title screen draws in
+// white at its own matrix.
+class ModelDrawing : public GameTest {
+ protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    // The backend's reset destroys every context, so ours lives between the resets.
+    context_.emplace(kSize, kSize);
+    ASSERT_TRUE(context_->ok());
+    glViewport(0, 0, kSize, kSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+  }
+
+  void TearDown() override {
+    context_.reset();
+    GameTest::TearDown();
+  }
+
+  bool LoadTwoTriangles() {
+    directory_.Write("potion.bmp", PotionBitmap());
+    directory_.Write("two.ms3d", WriteMs3d(TwoTriangles()));
+    return model_.LoadFromFile("two.ms3d");
+  }
+
+  ScopedWorkingDirectory directory_;
+  std::optional<ScriptedGlContext> context_;
+  Ms3dModel model_;
+};
+
+TEST_F(ModelDrawing, TheEmptyModelDrawsNothingAndLeavesTexturingAsItFoundIt) {
+  model_.LoadMaterialTextures();
+  for (bool enabled : {true, false}) {
+    if (enabled) {
+      glEnable(GL_TEXTURE_2D);
+    } else {
+      glDisable(GL_TEXTURE_2D);
+    }
+    model_.Draw();
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), enabled ? GL_TRUE : GL_FALSE);
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  std::vector<uint8_t> frame = ScriptedReadFrame();
+  for (uint8_t byte : frame) ASSERT_EQ(byte, 0);
+}
+
+TEST_F(ModelDrawing, ALoadedModelsTrianglesLandWhereTheyShouldTexturedPerMesh) {
+  ASSERT_TRUE(LoadTwoTriangles());
+  ASSERT_NE(model_.materials[0].texture, 0u);
+  glDisable(GL_TEXTURE_2D);
+  model_.Draw();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "one balanced begin/end pair per mesh";
+
+  EXPECT_EQ(ScriptedReadPixel(56, 16), kWhite) << "the mesh without a material is drawn untextured";
+  EXPECT_EQ(ScriptedReadPixel(40, 56), kBlack) << "outside both triangles";
+  EXPECT_EQ(ScriptedReadPixel(32, 4), kBlack) << "between the triangles";
+  EXPECT_EQ(ScriptedReadPixel(2, 2), kBlack) << "below and left of the first triangle";
+  uint32_t textured = ScriptedReadPixel(8, 16);
+  EXPECT_NE(textured, kBlack) << "the textured triangle is drawn";
+
+  ImageRGB* potion = LoadBitmapFile("potion.bmp");
+  bool decodes = potion != nullptr;
+  FreeImage(potion);
+  if (!decodes) GTEST_SKIP() << "the bitmap decoder cannot read potion.bmp yet, so there is no texture colour";
+  EXPECT_NE(textured, kRed) << "t was not turned to OpenGL's orientation";
+  EXPECT_EQ(textured, kBlue) << "the first mesh is textured from potion.bmp";
+}
+
+TEST_F(ModelDrawing, TexturingEndsAsItBeganWhateverTheMeshesDid) {
+  ASSERT_TRUE(LoadTwoTriangles());
+  // The textured mesh enables texturing; the last mesh, without a material, disables it.
+  glDisable(GL_TEXTURE_2D);
+  model_.Draw();
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  glEnable(GL_TEXTURE_2D);
+  model_.Draw();
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(ModelDrawing, MaterialTexturesComeFromTheirFileNamesOnly) {
+  Ms3dFileSpec spec = TwoTriangles();
+  spec.materials.resize(2);
+  spec.materials[1].texture_file = "";
+  directory_.Write("potion.bmp", PotionBitmap());
+  directory_.Write("two.ms3d", WriteMs3d(spec));
+  ASSERT_TRUE(model_.LoadFromFile("two.ms3d"));
+  EXPECT_NE(model_.materials[0].texture, 0u);
+  EXPECT_EQ(model_.materials[1].texture, 0u);
+  // A new context needs new textures: the call sets them again.
+  model_.materials[0].texture = 0;
+  model_.LoadMaterialTextures();
+  EXPECT_NE(model_.materials[0].texture, 0u);
+  EXPECT_EQ(model_.materials[1].texture, 0u);
+}
+
+TEST_F(ModelDrawing, AHandFilledModelWithBadIndicesDrawsNothingOutOfRange) {
+  Ms3dModel model;
+  model.vertex_count = 1;
+  model.vertices = static_cast<ModelVertex*>(calloc(1, sizeof(ModelVertex)));
+  model.triangle_count = 1;
+  model.triangles = static_cast<ModelTriangle*>(calloc(1, sizeof(ModelTriangle)));
+  model.triangles[0].vertex_indices[2] = 9;
+  model.mesh_count = 1;
+  model.meshes = static_cast<ModelMesh*>(calloc(1, sizeof(ModelMesh)));
+  model.meshes[0].material_index = 3;  // there are no materials
+  model.meshes[0].triangle_count = 2;
+  model.meshes[0].triangle_indices = static_cast<int32_t*>(calloc(2, sizeof(int32_t)));
+  model.meshes[0].triangle_indices[1] = -4;
+  glEnable(GL_TEXTURE_2D);
+  model.Draw();
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace

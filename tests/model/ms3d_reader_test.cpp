@@ -1,0 +1,337 @@
+// Reading MS3D files: what a modeller's file turns into, and what a broken file does to the model (nothing).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "model/model.h"
+#include "model/ms3d.h"
+#include "platform/scripted/scripted.h"
+#include "tests/model/ms3d_writer.h"
+#include "tests/support/game_test.h"
+
+namespace {
+
+// Everything a model holds, its array addresses included, as text: equal snapshots mean an untouched model.
+std::string Snapshot(const ModelBase& model) {
+  std::ostringstream out;
+  out << "meshes " << model.mesh_count << " @" << static_cast<const void*>(model.meshes) << "\n";
+  for (int i = 0; i < model.mesh_count; i++) {
+    const ModelMesh& mesh = model.meshes[i];
+    out << " material " << mesh.material_index << " @" << static_cast<const void*>(mesh.triangle_indices) << ":";
+    for (int j = 0; j < mesh.triangle_count; j++) out << " " << mesh.triangle_indices[j];
+    out << "\n";
+  }
+  out << "materials " << model.material_count << " @" << static_cast<const void*>(model.materials) << "\n";
+  for (int i = 0; i < model.material_count; i++) {
+    const ModelMaterial& m = model.materials[i];
+    for (int c = 0; c < 4; c++) out << " " << m.ambient[c] << " " << m.diffuse[c] << " " << m.specular[c] << " "
+                                    << m.emissive[c];
+    out << " " << m.shininess << " tex " << m.texture << " '" << m.texture_file << "'\n";
+  }
+  out << "triangles " << model.triangle_count << " @" << static_cast<const void*>(model.triangles) << "\n";
+  for (int i = 0; i < model.triangle_count; i++) {
+    const ModelTriangle& t = model.triangles[i];
+    for (int k = 0; k < 3; k++) {
+      out << " " << t.vertex_indices[k] << " " << t.s[k] << " " << t.t[k] << " " << t.normals[k][0] << " "
+          << t.normals[k][1] << " " << t.normals[k][2];
+    }
+    out << "\n";
+  }
+  out << "vertices " << model.vertex_count << " @" << static_cast<const void*>(model.vertices) << "\n";
+  for (int i = 0; i < model.vertex_count; i++) {
+    const ModelVertex& v = model.vertices[i];
+    out << " " << int{v.bone_id} << " " << v.position[0] << " " << v.position[1] << " " << v.position[2] << "\n";
+  }
+  return out.str();
+}
+
+// The snapshot without the array addresses: what two separately read models must share.
+std::string Content(const ModelBase& model) {
+  std::istringstream lines(Snapshot(model));
+  std::string out;
+  for (std::string line; std::getline(lines, line);) out += line.substr(0, line.find('@')) + "\n";
+  return out;
+}
+
+// A model that is already loaded with something else, to see that a failed read leaves it alone.
+Ms3dFileSpec OtherModel() {
+  Ms3dFileSpec spec;
+  Ms3dVertexSpec vertex;
+  vertex.position[0] = 5;
+  spec.vertices = {vertex, vertex, vertex};
+  Ms3dTriangleSpec triangle;
+  triangle.vertex_indices[1] = 1;
+  triangle.vertex_indices[2] = 2;
+  spec.triangles = {triangle};
+  Ms3dGroupSpec group;
+  group.triangle_indices = {0, 0};
+  spec.groups = {group};
+  return spec;
+}
+
+// Files are read from a working directory of their own, with a context current for the material textures.
+class Ms3dReading : public GameTest {
+ protected:
+  // The backend's reset destroys every context, so ours lives between the resets.
+  void SetUp() override {
+    GameTest::SetUp();
+    context_.emplace(16, 16);
+    ASSERT_TRUE(context_->ok());
+  }
+  void TearDown() override {
+    context_.reset();
+    GameTest::TearDown();
+  }
+  bool Load(const Ms3dFileSpec& spec) { return LoadBytes(WriteMs3d(spec)); }
+  bool LoadBytes(const std::string& bytes) {
+    directory_.Write("model.ms3d", bytes);
+    return model_.LoadFromFile("model.ms3d");
+  }
+  // Loads a different model first, so that "unchanged" means more than "still empty".
+  void Preload() { ASSERT_TRUE(Load(OtherModel())); }
+
+  ScopedWorkingDirectory directory_;
+  std::optional<ScriptedGlContext> context_;
+  Ms3dModel model_;
+};
+
+using Ms3dHeader = Ms3dReading;
+
+TEST_F(Ms3dHeader, Versions3And4ReadTheSame) {
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.version = 3;
+  ASSERT_TRUE(Load(spec));
+  const std::string version3 = Content(model_);
+  spec.version = 4;
+  ASSERT_TRUE(Load(spec));
+  EXPECT_EQ(Content(model_), version3);
+  EXPECT_EQ(model_.triangle_count, 2);
+}
+
+TEST_F(Ms3dHeader, OtherVersionsWrongIdsAndShortHeadersAreRefused) {
+  Preload();
+  const std::string before = Snapshot(model_);
+  for (int version : {2, 5, 0, -1}) {
+    Ms3dFileSpec spec = SmallMs3dModel();
+    spec.version = version;
+    EXPECT_FALSE(Load(spec)) << "version " << version;
+  }
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.id = "MS3D000001";
+  EXPECT_FALSE(Load(spec)) << "id wrong in its last byte";
+  spec.id = "ms3d000000";
+  EXPECT_FALSE(Load(spec));
+  std::string bytes = WriteMs3d(SmallMs3dModel());
+  for (size_t size : {0, 9, 10, 13}) EXPECT_FALSE(LoadBytes(bytes.substr(0, size))) << size << " bytes";
+  EXPECT_FALSE(model_.LoadFromFile("no such file.ms3d"));
+  EXPECT_EQ(Snapshot(model_), before);
+}
+
+using Ms3dFields = Ms3dReading;
+
+TEST_F(Ms3dFields, EveryFieldLandsWhereTheModelKeepsIt) {
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.vertices[2].position[0] = 1.5f;
+  spec.vertices[2].position[1] = -2.25f;
+  spec.vertices[2].position[2] = 3.125f;
+  spec.triangles[1].normals[2][0] = 0.5f;
+  spec.triangles[1].normals[2][1] = -0.5f;
+  spec.triangles[1].normals[2][2] = 0.25f;
+  spec.triangles[1].s[2] = 0.375f;
+  Ms3dMaterialSpec& material = spec.materials[0];
+  const float colours[4][4] = {{0.1f, 0.2f, 0.3f, 0.4f}, {0.5f, 0.6f, 0.7f, 0.8f}, {0.9f, 1, 0, 0.5f},
+                               {0.25f, 0.5f, 0.75f, 1}};
+  memcpy(material.ambient, colours[0], sizeof colours[0]);
+  memcpy(material.diffuse, colours[1], sizeof colours[1]);
+  memcpy(material.specular, colours[2], sizeof colours[2]);
+  memcpy(material.emissive, colours[3], sizeof colours[3]);
+  material.shininess = 42.5f;
+  ASSERT_TRUE(Load(spec));
+
+  ASSERT_EQ(model_.vertex_count, 4);
+  EXPECT_EQ(model_.vertices[1].bone_id, 1);
+  EXPECT_EQ(model_.vertices[3].bone_id, 0xFF);
+  EXPECT_EQ(model_.vertices[2].position[0], 1.5f);
+  EXPECT_EQ(model_.vertices[2].position[1], -2.25f);
+  EXPECT_EQ(model_.vertices[2].position[2], 3.125f);
+  ASSERT_EQ(model_.triangle_count, 2);
+  const ModelTriangle& second = model_.triangles[1];
+  EXPECT_EQ(second.vertex_indices[0], 0);
+  EXPECT_EQ(second.vertex_indices[1], 2);
+  EXPECT_EQ(second.vertex_indices[2], 3);
+  EXPECT_EQ(second.normals[1][0], 1.0f);
+  EXPECT_EQ(second.normals[2][0], 0.5f);
+  EXPECT_EQ(second.normals[2][1], -0.5f);
+  EXPECT_EQ(second.normals[2][2], 0.25f);
+  EXPECT_EQ(second.s[1], 1.0f);
+  EXPECT_EQ(second.s[2], 0.375f);
+  ASSERT_EQ(model_.mesh_count, 2);
+  EXPECT_EQ(model_.meshes[0].material_index, 0);
+  ASSERT_EQ(model_.meshes[1].triangle_count, 1);
+  EXPECT_EQ(model_.meshes[1].triangle_indices[0], 1);
+  ASSERT_EQ(model_.material_count, 1);
+  const ModelMaterial& read = model_.materials[0];
+  for (int c = 0; c < 4; c++) {
+    EXPECT_EQ(read.ambient[c], colours[0][c]);
+    EXPECT_EQ(read.diffuse[c], colours[1][c]);
+    EXPECT_EQ(read.specular[c], colours[2][c]);
+    EXPECT_EQ(read.emissive[c], colours[3][c]);
+  }
+  EXPECT_EQ(read.shininess, 42.5f);
+  EXPECT_STREQ(read.texture_file, "potion.bmp");
+  EXPECT_NE(read.texture, 0u) << "a named texture file gets a texture";
+}
+
+TEST_F(Ms3dFields, TextureCoordinatesAreTurnedToOpenGLOrientation) {
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.triangles[0].t[0] = 0.25f;
+  spec.triangles[0].t[1] = 0.0f;
+  spec.triangles[0].t[2] = 1.0f;
+  ASSERT_TRUE(Load(spec));
+  EXPECT_EQ(model_.triangles[0].t[0], 0.75f);
+  EXPECT_EQ(model_.triangles[0].t[1], 1.0f);
+  EXPECT_EQ(model_.triangles[0].t[2], 0.0f);
+}
+
+TEST_F(Ms3dFields, MaterialBytesFrom0x80UpMeanNoMaterial) {
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.groups[0].material_byte = 0xFF;
+  spec.groups[1].material_byte = 0x80;
+  ASSERT_TRUE(Load(spec));
+  EXPECT_EQ(model_.meshes[0].material_index, -1);
+  EXPECT_EQ(model_.meshes[1].material_index, -128);
+}
+
+TEST_F(Ms3dFields, IndicesFrom32768UpStayPositive) {
+  Ms3dFileSpec spec;
+  spec.vertices.resize(65535);
+  spec.triangles.resize(40000);
+  spec.triangles[39999].vertex_indices[0] = 32768;
+  spec.triangles[39999].vertex_indices[1] = 65534;
+  spec.triangles[39999].vertex_indices[2] = 40000;
+  Ms3dGroupSpec group;
+  group.triangle_indices = {32768, 39999, 0};
+  spec.groups = {group};
+  ASSERT_TRUE(Load(spec));
+  EXPECT_EQ(model_.vertex_count, 65535);
+  EXPECT_EQ(model_.triangle_count, 40000);
+  EXPECT_EQ(model_.triangles[39999].vertex_indices[0], 32768);
+  EXPECT_EQ(model_.triangles[39999].vertex_indices[1], 65534);
+  EXPECT_EQ(model_.triangles[39999].vertex_indices[2], 40000);
+  EXPECT_EQ(model_.meshes[0].triangle_indices[0], 32768);
+  EXPECT_EQ(model_.meshes[0].triangle_indices[1], 39999);
+}
+
+TEST_F(Ms3dFields, TextureNamesEmptyOrFillingTheirField) {
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.materials.resize(3);
+  spec.materials[0].texture_file = "";
+  spec.materials[1].texture_file = std::string(128, 'a');  // no zero byte in the field
+  spec.materials[1].alpha_file = "alpha.bmp";              // the field that follows must not run into the name
+  spec.materials[2].texture_file = std::string(127, 'b');
+  ASSERT_TRUE(Load(spec));
+  EXPECT_STREQ(model_.materials[0].texture_file, "");
+  EXPECT_EQ(model_.materials[0].texture, 0u);
+  EXPECT_EQ(std::string(model_.materials[1].texture_file), std::string(128, 'a'));
+  EXPECT_NE(model_.materials[1].texture, 0u);
+  EXPECT_EQ(std::string(model_.materials[2].texture_file), std::string(127, 'b'));
+}
+
+TEST_F(Ms3dFields, AllCountsZeroGiveAnEmptyModel) {
+  Preload();
+  ASSERT_TRUE(Load(Ms3dFileSpec{}));
+  EXPECT_EQ(model_.vertex_count, 0);
+  EXPECT_EQ(model_.triangle_count, 0);
+  EXPECT_EQ(model_.mesh_count, 0);
+  EXPECT_EQ(model_.material_count, 0);
+  EXPECT_EQ(model_.vertices, nullptr);
+  EXPECT_EQ(model_.meshes, nullptr);
+}
+
+TEST_F(Ms3dFields, WhatFollowsTheMaterialsIsIgnored) {
+  Ms3dFileSpec spec = SmallMs3dModel();
+  ASSERT_TRUE(Load(spec));
+  const std::string plain = Content(model_);
+  // Joints, comments and later extensions: here bytes that are no section at all.
+  spec.trailing = std::string("\x02\x00 not a section", 15) + std::string(1000, '\xFF');
+  ASSERT_TRUE(Load(spec));
+  EXPECT_EQ(Content(model_), plain);
+}
+
+TEST_F(Ms3dFields, LoadingAgainReplacesTheOldModel) {
+  Preload();
+  ASSERT_TRUE(Load(SmallMs3dModel()));
+  EXPECT_EQ(model_.vertex_count, 4);
+  EXPECT_EQ(model_.mesh_count, 2);
+  EXPECT_EQ(model_.meshes[0].triangle_count, 1);
+  // The old arrays are released (the sanitizer build reports a leak otherwise).
+}
+
+using Ms3dDamagedFiles = Ms3dReading;
+
+TEST_F(Ms3dDamagedFiles, EveryTruncationIsRefusedAndLeavesTheModelAlone) {
+  Preload();
+  const std::string before = Snapshot(model_);
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.groups[1].triangle_indices = {1, 0, 1};
+  const std::string bytes = WriteMs3d(spec);
+  for (size_t size = 0; size < bytes.size(); size++) {
+    ASSERT_FALSE(LoadBytes(bytes.substr(0, size))) << "cut at " << size << " of " << bytes.size();
+    ASSERT_EQ(Snapshot(model_), before) << "cut at " << size;
+  }
+  EXPECT_TRUE(LoadBytes(bytes));
+}
+
+TEST_F(Ms3dDamagedFiles, CountsLargerThanTheFileAreRefused) {
+  std::string bytes = WriteMs3d(SmallMs3dModel());
+  bytes[14] = '\xFF';  // vertex count 0xFF04
+  bytes[15] = '\xFF';
+  EXPECT_FALSE(LoadBytes(bytes));
+  EXPECT_EQ(model_.vertex_count, 0);
+  EXPECT_EQ(model_.vertices, nullptr);
+}
+
+TEST_F(Ms3dDamagedFiles, IndicesOutOfRangeAreRefusedAndLeaveTheModelAlone) {
+  Preload();
+  const std::string before = Snapshot(model_);
+  {
+    Ms3dFileSpec spec = SmallMs3dModel();
+    spec.triangles[1].vertex_indices[2] = 4;  // one past the last vertex
+    EXPECT_FALSE(Load(spec)) << "vertex index";
+  }
+  {
+    Ms3dFileSpec spec = SmallMs3dModel();
+    spec.groups[1].triangle_indices = {1, 2};  // one past the last triangle
+    EXPECT_FALSE(Load(spec)) << "triangle index";
+  }
+  {
+    Ms3dFileSpec spec = SmallMs3dModel();
+    spec.groups[1].material_byte = 1;  // one past the last material
+    EXPECT_FALSE(Load(spec)) << "material index";
+  }
+  {
+    Ms3dFileSpec spec = SmallMs3dModel();
+    spec.materials.clear();  // the first group still names material 0
+    EXPECT_FALSE(Load(spec)) << "material index with no materials";
+  }
+  EXPECT_EQ(Snapshot(model_), before);
+}
+
+TEST_F(Ms3dDamagedFiles, ReasonsSayWhatIsWrong) {
+  std::string why;
+  Ms3dModel model;
+  Ms3dFileSpec spec = SmallMs3dModel();
+  spec.triangles[0].vertex_indices[1] = 9;
+  std::string bytes = WriteMs3d(spec);
+  EXPECT_FALSE(ParseMs3d(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &model, &why));
+  EXPECT_EQ(why, "triangle 0 corner 1 names vertex 9, but there are 4 vertices");
+  bytes = WriteMs3d(SmallMs3dModel());
+  EXPECT_FALSE(ParseMs3d(reinterpret_cast<const uint8_t*>(bytes.data()), 100, &model, &why));
+  EXPECT_NE(why.find("ends inside the triangles section"), std::string::npos) << why;
+}
+
+}  // namespace
