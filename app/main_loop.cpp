@@ -19,7 +19,7 @@ constexpr uint32_t kVkM = 'M';
 
 }  // namespace
 
-int WinMain(OsInstance, OsInstance, char*, int) {
+int gorvane::WinMain(OsInstance, OsInstance, char*, int) {
   g_game.model = new Ms3dModel();
 
   if (OsShowMessageBox(nullptr, "Would You Like To Run In Fullscreen Mode?", "Start FullScreen?",

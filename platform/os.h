@@ -153,7 +153,10 @@ constexpr uint32_t kSndAsync = 0x0001;
 constexpr uint32_t kSndLoop = 0x0008;
 
 // The game's entry point, defined by the game and called by the backend's process entry. Returns the exit code.
+// It has a namespace of its own so that it never meets the Windows headers' declaration of the process entry.
+namespace gorvane {
 int WinMain(OsInstance instance, OsInstance previous_instance, char* command_line, int show_command);
+}
 
 // Shows a modal message box and waits for the answer (kIdOk, kIdYes, kIdNo). owner may be null. Where no box
 // can be shown, returns the Escape-key answer of the style (kIdNo for kMbYesNo, kIdOk for kMbOk).

@@ -1,4 +1,4 @@
 // The process entry on SDL: hands over to the game's entry point.
 #include "platform/os.h"
 
-int main() { return WinMain(OsGetModuleHandle(), nullptr, nullptr, 0); }
+int main() { return gorvane::WinMain(OsGetModuleHandle(), nullptr, nullptr, 0); }

@@ -12,7 +12,7 @@ using TitleAndPlay = GameTest;
 // Runs the real entry point; on_swap scripts the player.
 int RunGame(std::function<void(int)> on_swap) {
   Scripted().on_swap = std::move(on_swap);
-  return WinMain(nullptr, nullptr, nullptr, 0);
+  return gorvane::WinMain(nullptr, nullptr, nullptr, 0);
 }
 
 TEST_F(TitleAndPlay, EscapeOnTheTitleScreenQuitsWithoutShowingTheFrame) {

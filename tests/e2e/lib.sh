@@ -1,0 +1,84 @@
+# Shared steps of the end-to-end tests: an X server of our own, finding windows, holding keys, checking exits.
+set -u
+
+E2E_TMP=$(mktemp -d /tmp/gorvane-e2e-XXXXXX)
+XVFB_PID=""
+GAME_PID=""
+
+cleanup() {
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$E2E_TMP/game.log" ] && sed 's/^/  game: /' "$E2E_TMP/game.log" >&2
+  exit 1
+}
+
+# Starts Xvfb with the given screen (e.g. 640x480x24) on a free display and exports DISPLAY.
+start_xvfb() {
+  local screen=$1
+  exec 5>"$E2E_TMP/display"
+  Xvfb -displayfd 5 -screen 0 "$screen" -nolisten tcp -r >"$E2E_TMP/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  exec 5>&-
+  for _ in $(seq 1 100); do
+    [ -s "$E2E_TMP/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$E2E_TMP/display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+}
+
+# Prints the id of the first top-level window whose name is exactly NAME, polling for up to SECONDS.
+wait_for_window() {
+  local name=$1 seconds=${2:-10} id
+  local tries=$((seconds * 20))
+  for _ in $(seq 1 "$tries"); do
+    id=$(xwininfo -root -children 2>/dev/null | awk -v n="\"$name\"" 'index($0, n) {print $1; exit}')
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# True while no top-level window is named NAME.
+window_gone() {
+  ! xwininfo -root -children 2>/dev/null | grep -qF "\"$1\""
+}
+
+# The width and height of a window, as "WxH".
+window_size() {
+  xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+}
+
+# Presses and holds a key long enough for the game's loop to see it down.
+hold_key() {
+  local key=$1 seconds=${2:-0.3}
+  xdotool keydown "$key"
+  sleep "$seconds"
+  xdotool keyup "$key"
+}
+
+# Waits up to SECONDS for the game to end and sets GAME_CODE to its exit status, or fails.
+# Call it directly, not in $(...): only this shell can wait for its child.
+GAME_CODE=""
+wait_for_exit() {
+  local seconds=$1
+  for _ in $(seq 1 $((seconds * 20))); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+      wait "$GAME_PID"
+      GAME_CODE=$?
+      GAME_PID=""
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "the game did not end within $seconds s"
+}

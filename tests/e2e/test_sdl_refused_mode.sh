@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# A display without a 640x480 mode refuses fullscreen: the game asks to run windowed, and Yes gives a
+# 640x480 window.
+. "$(dirname "$0")/lib.sh"
+
+start_xvfb 1024x768x24
+cd "$GORVANE_SOURCE_DIR/data" || fail "no data directory"
+SDL_AUDIODRIVER=dummy "$GORVANE_BIN" >"$E2E_TMP/game.log" 2>&1 &
+GAME_PID=$!
+
+box=$(wait_for_window "Start FullScreen?" 10) || fail "the start question did not appear"
+xdotool key --window "$box" Return
+refused=$(wait_for_window "Quillo GL" 10) || fail "the refused-mode question did not appear"
+xdotool key --window "$refused" Return
+
+window=$(wait_for_window "Gorvane (3D) v0.42" 10) || fail "no windowed game window"
+size=$(window_size "$window")
+[ "$size" = "640x480" ] || fail "the window is $size, not 640x480"
+
+"$GORVANE_CLOSE_WINDOW" "$window"
+wait_for_exit 10
+code=$GAME_CODE
+[ "$code" = "0" ] || fail "closing ended with code $code"
+echo "PASS"
