@@ -4,6 +4,7 @@
 // invariants that Draw relies on.
 #include "model/ms3d.h"
 
+#include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -37,8 +38,14 @@ float ReadF32(const uint8_t* p) {
   return value;
 }
 
-void ReadFloats(const uint8_t* p, float* out, int count) {
-  for (int i = 0; i < count; i++) out[i] = ReadF32(p + 4 * i);
+// Copies count little-endian floats; on little-endian machines that is one plain copy.
+template <int count>
+void ReadFloats(const uint8_t* p, float* out) {
+  if constexpr (std::endian::native == std::endian::little) {
+    memcpy(out, p, count * sizeof(float));
+  } else {
+    for (int i = 0; i < count; i++) out[i] = ReadF32(p + 4 * i);
+  }
 }
 
 // The read position in the file's buffer. Take hands out the next n bytes only when that many are left.
@@ -104,7 +111,7 @@ bool ReadVertices(Cursor* cursor, ModelBase* model, std::string* why) {
   for (int i = 0; i < count; i++) {
     const uint8_t* record = records + i * kVertexRecordSize;
     ModelVertex& vertex = model->vertices[i];
-    ReadFloats(record + 1, vertex.position, 3);
+    ReadFloats<3>(record + 1, vertex.position);
     vertex.bone_id = record[13];
   }
   return true;
@@ -131,10 +138,11 @@ bool ReadTriangles(Cursor* cursor, ModelBase* model, std::string* why) {
       }
       triangle.vertex_indices[k] = index;
     }
-    ReadFloats(record + 8, &triangle.normals[0][0], 9);
-    ReadFloats(record + 44, triangle.s, 3);
+    ReadFloats<9>(record + 8, &triangle.normals[0][0]);
+    ReadFloats<3>(record + 44, triangle.s);
     // The file's t runs top-down; OpenGL's runs bottom-up.
-    for (int k = 0; k < 3; k++) triangle.t[k] = 1.0f - ReadF32(record + 56 + 4 * k);
+    ReadFloats<3>(record + 56, triangle.t);
+    for (int k = 0; k < 3; k++) triangle.t[k] = 1.0f - triangle.t[k];
   }
   return true;
 }
@@ -193,10 +201,10 @@ bool ReadMaterials(Cursor* cursor, ModelBase* model, std::string* why) {
   for (int i = 0; i < count; i++) {
     const uint8_t* record = records + i * kMaterialRecordSize;
     ModelMaterial& material = model->materials[i];
-    ReadFloats(record + 32, material.ambient, 4);
-    ReadFloats(record + 48, material.diffuse, 4);
-    ReadFloats(record + 64, material.specular, 4);
-    ReadFloats(record + 80, material.emissive, 4);
+    ReadFloats<4>(record + 32, material.ambient);
+    ReadFloats<4>(record + 48, material.diffuse);
+    ReadFloats<4>(record + 64, material.specular);
+    ReadFloats<4>(record + 80, material.emissive);
     material.shininess = ReadF32(record + 96);
     material.texture = 0;
     // A name that fills its whole field has no zero byte: it ends with the field.
