@@ -45,3 +45,64 @@ void ScopedWorkingDirectory::Write(const std::string& name, const std::string& b
   std::ofstream out(path_ + "/" + name, std::ios::binary);
   out << bytes;
 }
+
+std::string MakeBitmap(int width, int height, uint32_t rgb) {
+  int row = (width * 3 + 3) / 4 * 4;
+  uint32_t pixel_bytes = static_cast<uint32_t>(row * height);
+  std::string file;
+  auto put16 = [&](uint32_t v) {
+    file += static_cast<char>(v & 0xFF);
+    file += static_cast<char>((v >> 8) & 0xFF);
+  };
+  auto put32 = [&](uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  file += "BM";
+  put32(14 + 40 + pixel_bytes);
+  put32(0);
+  put32(14 + 40);
+  put32(40);
+  put32(static_cast<uint32_t>(width));
+  put32(static_cast<uint32_t>(height));
+  put16(1);
+  put16(24);
+  put32(0);
+  put32(pixel_bytes);
+  put32(2835);
+  put32(2835);
+  put32(0);
+  put32(0);
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) {
+      file += static_cast<char>(rgb & 0xFF);
+      file += static_cast<char>((rgb >> 8) & 0xFF);
+      file += static_cast<char>((rgb >> 16) & 0xFF);
+    }
+    file.append(static_cast<size_t>(row - width * 3), '\0');
+  }
+  return file;
+}
+
+void WriteSceneBitmaps() {
+  static const char* const kNames[] = {"floor1.bmp", "door1.bmp",  "wall1.bmp",     "crate.bmp",
+                                       "sand.bmp",   "tree.bmp",   "green.bmp",     "title.bmp",
+                                       "red.bmp",    "energy.bmp", "brick1.bmp",    "waterfall.bmp",
+                                       "door2.bmp",  "intro.bmp",  "pressX.bmp",    "waterfall2.bmp"};
+  uint32_t colour = 0x204060;
+  for (const char* name : kNames) {
+    std::ofstream(name, std::ios::binary) << MakeBitmap(4, 4, colour);
+    colour += 0x0C0A08;
+  }
+}
+
+void ShellTest::SetUp() {
+  GameTest::SetUp();
+  directory_ = std::make_unique<ScopedWorkingDirectory>();
+  WriteSceneBitmaps();
+}
+
+void ShellTest::TearDown() {
+  directory_.reset();
+  GameTest::TearDown();
+}

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,23 @@ class GameTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetGame(); }
   void TearDown() override { ResetGame(); }
+};
+
+// A 24-bit bitmap file of one colour (0xRRGGBB), with a file header and an info header.
+std::string MakeBitmap(int width, int height, uint32_t rgb);
+
+// The sixteen scene bitmaps, each 4x4 of one colour, written into the working directory.
+void WriteSceneBitmaps();
+
+// Tests of the game shell run in a directory of their own holding small scene bitmaps, so they do not depend on
+// the shipped pictures.
+class ShellTest : public GameTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  std::unique_ptr<class ScopedWorkingDirectory> directory_;
 };
 
 // The backend's recorded calls that begin with prefix, in order.
