@@ -1,0 +1,195 @@
+// Making bitmap files for the decoder's tests: a byte writer for hand-made files, the ImageMagick encoder and
+// its own decoding as the reference, and edits that turn one of its files into a variant it cannot write.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "image/bitmap.h"
+
+namespace bmp_test {
+
+constexpr const char* kConvert = "/usr/bin/convert";
+
+inline bool HaveConvert() { return access(kConvert, X_OK) == 0; }
+
+// Little-endian bytes, as every bitmap field is stored.
+class Bytes {
+ public:
+  Bytes& U8(uint32_t v) {
+    s_.push_back(static_cast<char>(v & 0xFF));
+    return *this;
+  }
+  Bytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
+  Bytes& U32(uint32_t v) { return U16(v).U16(v >> 16); }
+  Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
+  Bytes& Raw(const std::string& bytes) {
+    s_ += bytes;
+    return *this;
+  }
+  Bytes& Bgr(uint32_t rgb) { return U8(rgb).U8(rgb >> 8).U8(rgb >> 16); }
+  Bytes& Bgr0(uint32_t rgb) { return Bgr(rgb).U8(0); }
+  const std::string& str() const { return s_; }
+  size_t size() const { return s_.size(); }
+
+ private:
+  std::string s_;
+};
+
+// A 40-byte info header.
+inline std::string InfoHeader(int32_t width, int32_t height, uint16_t bits, uint32_t compression = kBiRgb,
+                              uint32_t colours_used = 0, uint32_t image_size = 0) {
+  return Bytes()
+      .U32(40)
+      .I32(width)
+      .I32(height)
+      .U16(1)
+      .U16(bits)
+      .U32(compression)
+      .U32(image_size)
+      .I32(2835)
+      .I32(2835)
+      .U32(colours_used)
+      .U32(0)
+      .str();
+}
+
+// A 12-byte core header.
+inline std::string CoreHeader(uint16_t width, uint16_t height, uint16_t bits) {
+  return Bytes().U32(12).U16(width).U16(height).U16(1).U16(bits).str();
+}
+
+// A whole file: "BM" header pointing right after the image header and colour table, then the pixels.
+inline std::string WithFileHeader(const std::string& header_and_table, const std::string& pixels) {
+  uint32_t offset = static_cast<uint32_t>(14 + header_and_table.size());
+  return Bytes().U8('B').U8('M').U32(offset + pixels.size()).U32(0).U32(offset).str() + header_and_table + pixels;
+}
+
+// The decoded image: size and RGB bytes, bottom row first. ok is false when the decoder refused the bytes.
+struct Decoded {
+  bool ok = false;
+  int width = 0;
+  int height = 0;
+  std::string rgb;
+};
+
+inline Decoded DecodeBytes(const std::string& bytes) {
+  Decoded result;
+  ImageRGB* image = DecodeDibBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test.bmp");
+  if (!image) return result;
+  result.ok = true;
+  result.width = image->width;
+  result.height = image->height;
+  result.rgb.assign(reinterpret_cast<const char*>(image->data), static_cast<size_t>(image->width) * image->height * 3);
+  FreeImage(image);
+  return result;
+}
+
+inline std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* file = fopen(path.c_str(), "rb")) {
+    char buffer[65536];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+    fclose(file);
+  }
+  return bytes;
+}
+
+// Runs ImageMagick's convert in the working directory; false when it fails.
+inline bool Convert(const std::string& arguments) {
+  std::string command = std::string(kConvert) + " " + arguments + " 2>convert-errors.txt";
+  return system(command.c_str()) == 0;
+}
+
+// ImageMagick's own decoding of a file: RGB bytes, turned to bottom row first like ours.
+inline std::string ReferenceRgb(const std::string& file, int width, int height) {
+  if (!Convert(file + " -depth 8 rgb:reference.rgb")) return "";
+  std::string top_first = ReadFileBytes("reference.rgb");
+  if (top_first.size() != static_cast<size_t>(width) * height * 3) return "";
+  std::string bottom_first;
+  for (int row = height - 1; row >= 0; row--) bottom_first += top_first.substr(static_cast<size_t>(row) * width * 3, width * 3);
+  return bottom_first;
+}
+
+inline uint32_t ReadU32(const std::string& bytes, size_t offset) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; i--) v = v << 8 | static_cast<uint8_t>(bytes[offset + i]);
+  return v;
+}
+
+inline void PutU32(std::string* bytes, size_t offset, uint32_t v) {
+  for (int i = 0; i < 4; i++) (*bytes)[offset + i] = static_cast<char>(v >> (8 * i));
+}
+
+// The packed DIB inside a file: the same bytes without the 14-byte file header. Only right for files whose
+// pixels follow the colour table directly.
+inline std::string StripFileHeader(const std::string& file) { return file.substr(14); }
+
+// ImageMagick writes 16- and 32-bit pixels only under a 124-byte header. This rewrites such a file with a
+// 40-byte info header: BI_BITFIELDS with the file's three masks after it, or BI_RGB with none.
+inline std::string InfoFromV5(const std::string& file, bool bitfields) {
+  std::string info = file.substr(14, 40);
+  PutU32(&info, 0, 40);
+  std::string masks;
+  if (bitfields) {
+    masks = file.substr(54, 12);
+  } else {
+    PutU32(&info, 16, kBiRgb);
+  }
+  return WithFileHeader(info + masks, file.substr(ReadU32(file, 10)));
+}
+
+// Cuts an info-header file's colour table down to count entries and says so in colours-used.
+inline std::string ShortenColourTable(const std::string& file, uint32_t count) {
+  std::string info = file.substr(14, 40);
+  PutU32(&info, 32, count);
+  std::string table = file.substr(54, count * 4);
+  return WithFileHeader(info + table, file.substr(ReadU32(file, 10)));
+}
+
+// The same picture stored top row first: rows reversed, height negated.
+inline std::string TopDownFrom(const std::string& file) {
+  std::string out = file;
+  int32_t width = static_cast<int32_t>(ReadU32(file, 18));
+  int32_t height = static_cast<int32_t>(ReadU32(file, 22));
+  int bits = static_cast<uint8_t>(file[28]);
+  size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+  size_t offset = ReadU32(file, 10);
+  for (int32_t row = 0; row < height; row++) {
+    out.replace(offset + row * stride, stride, file.substr(offset + (height - 1 - row) * stride, stride));
+  }
+  PutU32(&out, 22, static_cast<uint32_t>(-height));
+  return out;
+}
+
+// The largest colour index an uncompressed indexed file's pixels use, plus one.
+inline uint32_t ColoursUsedByPixels(const std::string& file, int width, int height, int bits) {
+  size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+  size_t offset = ReadU32(file, 10);
+  uint32_t top = 0;
+  for (int row = 0; row < height; row++) {
+    for (int x = 0; x < width; x++) {
+      uint8_t byte = static_cast<uint8_t>(file[offset + row * stride + x * bits / 8]);
+      uint32_t index = (byte >> (8 - bits - (x * bits) % 8)) & ((1u << bits) - 1);
+      top = std::max(top, index + 1);
+    }
+  }
+  return top;
+}
+
+// One RGB pixel of a decoded image, 0xRRGGBB; y from the bottom.
+inline uint32_t PixelAt(const Decoded& image, int x, int y) {
+  size_t at = (static_cast<size_t>(y) * image.width + x) * 3;
+  return static_cast<uint8_t>(image.rgb[at]) << 16 | static_cast<uint8_t>(image.rgb[at + 1]) << 8 |
+         static_cast<uint8_t>(image.rgb[at + 2]);
+}
+
+}  // namespace bmp_test
