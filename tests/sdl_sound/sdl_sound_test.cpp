@@ -1,0 +1,252 @@
+// The SDL sound layer end to end: requests go through SDL's disk audio driver, which writes the mixed samples
+// to a file in real time, and the file is checked sample by sample.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/sdl/sdl_sound.h"
+
+namespace {
+
+// The game's clips are 22050 Hz mono 16-bit, and so is the device the layer opens.
+constexpr int kRate = 22050;
+
+class SoundDir {
+ public:
+  SoundDir() {
+    char pattern[] = "/tmp/gorvane-sound-XXXXXX";
+    path_ = mkdtemp(pattern);
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(path_);
+  }
+  ~SoundDir() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+  }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+  std::filesystem::path previous_;
+};
+
+void Put32(std::string* out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+void Put16(std::string* out, uint16_t v) {
+  out->push_back(static_cast<char>(v & 0xFF));
+  out->push_back(static_cast<char>(v >> 8));
+}
+
+// A PCM WAV file written from the format's layout.
+void WriteWav(const std::string& path, int rate, int channels, int bits, const std::string& samples) {
+  std::string out = "RIFF";
+  Put32(&out, static_cast<uint32_t>(36 + samples.size()));
+  out += "WAVEfmt ";
+  Put32(&out, 16);
+  Put16(&out, 1);
+  Put16(&out, static_cast<uint16_t>(channels));
+  Put32(&out, static_cast<uint32_t>(rate));
+  Put32(&out, static_cast<uint32_t>(rate * channels * bits / 8));
+  Put16(&out, static_cast<uint16_t>(channels * bits / 8));
+  Put16(&out, static_cast<uint16_t>(bits));
+  out += "data";
+  Put32(&out, static_cast<uint32_t>(samples.size()));
+  out += samples;
+  std::ofstream(path, std::ios::binary) << out;
+}
+
+void WriteMono16(const std::string& path, const std::vector<int16_t>& samples) {
+  WriteWav(path, kRate, 1, 16,
+           std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(int16_t)));
+}
+
+std::vector<int16_t> Ramp(int count, int first, int step) {
+  std::vector<int16_t> samples(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>(first + step * i);
+  return samples;
+}
+
+// Runs the requests with the disk driver and returns what it wrote.
+std::vector<int16_t> Record(const SoundDir& dir, const std::function<void()>& requests) {
+  std::string out = dir.File("mixed.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+  requests();
+  SdlShutdownSound();
+  std::ifstream in(out, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<int16_t> samples(bytes.size() / 2);
+  memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  return samples;
+}
+
+size_t FirstSound(const std::vector<int16_t>& mixed) {
+  size_t i = 0;
+  while (i < mixed.size() && mixed[i] == 0) ++i;
+  return i;
+}
+
+// How many samples from at match clip from its start (wrapping round when looped).
+size_t MatchingRun(const std::vector<int16_t>& mixed, size_t at, const std::vector<int16_t>& clip, bool looped) {
+  size_t n = 0;
+  while (at + n < mixed.size() && (looped || n < clip.size()) && mixed[at + n] == clip[n % clip.size()]) ++n;
+  return n;
+}
+
+bool SilentFrom(const std::vector<int16_t>& mixed, size_t at) {
+  for (size_t i = at; i < mixed.size(); ++i) {
+    if (mixed[i] != 0) return false;
+  }
+  return true;
+}
+
+TEST(SdlSound, ARequestStopsThePlayingClipAndStartsItsOwnFromTheBeginning) {
+  SoundDir dir;
+  std::vector<int16_t> first = Ramp(kRate, 1000, 1);      // one second, all positive
+  std::vector<int16_t> second = Ramp(kRate / 2, -1000, -1);  // half a second, all negative
+  WriteMono16(dir.File("first.wav"), first);
+  WriteMono16(dir.File("second.wav"), second);
+  std::vector<int16_t> mixed = Record(dir, [] {
+    EXPECT_TRUE(OsPlaySound("first.wav", kSndAsync));
+    SDL_Delay(300);
+    EXPECT_TRUE(OsPlaySound("second.wav", kSndAsync));
+    SDL_Delay(800);
+  });
+  size_t start = FirstSound(mixed);
+  size_t first_run = MatchingRun(mixed, start, first, false);
+  EXPECT_GT(first_run, static_cast<size_t>(kRate / 10));
+  EXPECT_LT(first_run, first.size()) << "the first clip was not stopped";
+  EXPECT_EQ(MatchingRun(mixed, start + first_run, second, false), second.size());
+  EXPECT_TRUE(SilentFrom(mixed, start + first_run + second.size()));
+  EXPECT_GT(mixed.size(), start + first_run + second.size());
+}
+
+TEST(SdlSound, TheLoopRepeatsUntilTheNextRequest) {
+  SoundDir dir;
+  std::vector<int16_t> loop = Ramp(kRate / 10, 20000, 1);
+  std::vector<int16_t> voice = Ramp(kRate / 4, -3000, -1);
+  WriteMono16(dir.File("loop.wav"), loop);
+  WriteMono16(dir.File("voice.wav"), voice);
+  std::vector<int16_t> mixed = Record(dir, [] {
+    OsPlaySound("loop.wav", kSndAsync | kSndLoop);
+    SDL_Delay(450);
+    OsPlaySound("voice.wav", kSndAsync);
+    SDL_Delay(500);
+    // The same clip again, after it ended: it plays once more from the beginning.
+    OsPlaySound("voice.wav", kSndAsync);
+    SDL_Delay(500);
+  });
+  size_t start = FirstSound(mixed);
+  size_t looped = MatchingRun(mixed, start, loop, true);
+  EXPECT_GE(looped, 3 * loop.size());
+  size_t voice_at = start + looped;
+  EXPECT_EQ(MatchingRun(mixed, voice_at, voice, false), voice.size());
+  size_t again = FirstSound(std::vector<int16_t>(mixed.begin() + static_cast<long>(voice_at + voice.size()), mixed.end()));
+  size_t again_at = voice_at + voice.size() + again;
+  EXPECT_EQ(MatchingRun(mixed, again_at, voice, false), voice.size());
+  EXPECT_TRUE(SilentFrom(mixed, again_at + voice.size()));
+}
+
+TEST(SdlSound, AMissingFilePlaysTheShortDefaultTone) {
+  SoundDir dir;
+  std::vector<int16_t> mixed = Record(dir, [] {
+    OsPlaySound("missing.wav", kSndAsync | kSndLoop);
+    SDL_Delay(600);
+  });
+  size_t start = FirstSound(mixed);
+  ASSERT_LT(start, mixed.size()) << "nothing sounded";
+  size_t last = mixed.size() - 1;
+  while (mixed[last] == 0) --last;
+  size_t length = last - start + 1;
+  // About 0.15 s, once (a missing file does not loop), and a tone rather than a click.
+  EXPECT_GT(length, static_cast<size_t>(kRate / 10));
+  EXPECT_LT(length, static_cast<size_t>(kRate / 5));
+  int crossings = 0;
+  for (size_t i = start + 1; i <= last; ++i) crossings += (mixed[i - 1] < 0) != (mixed[i] < 0);
+  EXPECT_GT(crossings, 150);
+}
+
+TEST(SdlSound, OtherPcmFormatsAreConvertedToTheDevice) {
+  SoundDir dir;
+  // 8-bit unsigned stereo at 11025 Hz, a fifth of a second of square wave.
+  std::string samples;
+  for (int i = 0; i < 11025 / 5; ++i) {
+    char level = static_cast<char>((i / 10) % 2 ? 0xE0 : 0x20);
+    samples += level;
+    samples += level;
+  }
+  WriteWav(dir.File("eight.wav"), 11025, 2, 8, samples);
+  std::vector<int16_t> mixed = Record(dir, [] {
+    EXPECT_TRUE(OsPlaySound("eight.wav", kSndAsync));
+    SDL_Delay(500);
+  });
+  size_t start = FirstSound(mixed);
+  ASSERT_LT(start, mixed.size());
+  size_t last = mixed.size() - 1;
+  while (mixed[last] == 0) --last;
+  double seconds = static_cast<double>(last - start + 1) / kRate;
+  EXPECT_NEAR(seconds, 0.2, 0.02);
+  int16_t loudest = 0;
+  for (size_t i = start; i <= last; ++i) loudest = std::max<int16_t>(loudest, static_cast<int16_t>(std::abs(mixed[i])));
+  EXPECT_GT(loudest, 10000);
+}
+
+TEST(SdlSound, NoAudioDeviceLeavesTheGameSilentAndRunning) {
+  SoundDir dir;
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  std::vector<int16_t> clip = Ramp(100, 1, 1);
+  WriteMono16(dir.File("clip.wav"), clip);
+  OsPlaySound("clip.wav", kSndAsync);
+  SDL_Delay(100);
+  // Once the loader has found no device, requests are dropped at once.
+  auto begin = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100; ++i) EXPECT_FALSE(OsPlaySound("clip.wav", kSndAsync));
+  using Milliseconds = std::chrono::duration<double, std::milli>;
+  double took = Milliseconds(std::chrono::steady_clock::now() - begin).count();
+  EXPECT_LT(took, 10.0);
+  SdlShutdownSound();
+}
+
+// The shipped clips, as the game requests them, one request a frame: no request holds up the frame, not even the
+// first, which opens the device and reads the clip on the loader thread.
+TEST(SdlSound, RequestsForTheShippedClipsReturnAtOnce) {
+  const char* source = getenv("GORVANE_SOURCE_DIR");
+  if (!source) GTEST_SKIP() << "GORVANE_SOURCE_DIR is not set (run through ctest)";
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::path(source) / "data");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  double slowest_first = 0;
+  double slowest_repeat = 0;
+  for (const char* name : {"plokhello.wav", "plokitsme.wav", "plokstart.wav", "track2.wav"}) {
+    for (int i = 0; i < 6; ++i) {
+      auto begin = std::chrono::steady_clock::now();
+      EXPECT_TRUE(OsPlaySound(name, name[0] == 't' ? kSndAsync | kSndLoop : kSndAsync)) << name;
+      double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+      if (i == 0) slowest_first = std::max(slowest_first, ms);
+      if (i > 0) slowest_repeat = std::max(slowest_repeat, ms);
+      SDL_Delay(20);  // a frame
+    }
+  }
+  SdlShutdownSound();
+  std::filesystem::current_path(previous);
+  printf("slowest first request %.3f ms, slowest repeat %.3f ms\n", slowest_first, slowest_repeat);
+  EXPECT_LT(slowest_repeat, 1.0);
+  EXPECT_LT(slowest_first, 1.0);
+}
+
+}  // namespace
