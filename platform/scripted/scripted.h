@@ -63,6 +63,8 @@ struct ScriptedState {
   int64_t counter_step = 1000;  // added at every counter reading: 1 ms
   uint32_t mm_time = 0;
   uint32_t mm_step = 1;  // added at every multimedia clock reading
+  // The performance counter reads the real clock (nanoseconds) instead of stepping: for pacing measurements.
+  bool real_clock = false;
   OsPoint cursor = {320, 240};
   int swap_limit = 100000;  // past this many swaps the window is sent a close message, so a stuck test ends
   // Called at every buffer swap with the swap's number (from 1) while the context is current; it may read
@@ -74,6 +76,10 @@ struct ScriptedState {
   std::vector<ScriptedMessageBox> message_boxes;
   std::vector<ScriptedSound> sounds;
   int swaps = 0;
+  // Performance counter readings since the last swap: the first is a frame's start, the last ended its wait.
+  int64_t first_count_since_swap = 0;
+  int64_t last_count = 0;
+  int counts_since_swap = 0;
   int cursor_counter = 0;
   std::vector<ScriptedWindow> windows;  // every window created, in order; the last is the newest
   int live_windows = 0;

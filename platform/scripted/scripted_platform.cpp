@@ -6,6 +6,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
@@ -420,6 +421,7 @@ bool OsSwapBuffers(OsDeviceContext) {
   ScriptedState& state = s_backend.state;
   int swap = ++state.swaps;
   if (state.on_swap) state.on_swap(swap);
+  state.counts_since_swap = 0;
   if (swap == state.swap_limit) {
     fprintf(stderr, "scripted backend: %d swaps reached, closing the window\n", swap);
     ScriptedPostMessage(kWmClose);
@@ -432,14 +434,22 @@ bool OsQueryPerformanceFrequency(int64_t* counts_per_second) {
     *counts_per_second = 0;
     return false;
   }
-  *counts_per_second = s_backend.state.counts_per_second;
+  *counts_per_second = s_backend.state.real_clock ? 1000000000 : s_backend.state.counts_per_second;
   return true;
 }
 
 bool OsQueryPerformanceCounter(int64_t* count) {
   ScriptedState& state = s_backend.state;
-  state.counter += state.counter_step;
+  if (state.real_clock) {
+    state.counter = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count();
+  } else {
+    state.counter += state.counter_step;
+  }
   *count = state.counter;
+  if (state.counts_since_swap++ == 0) state.first_count_since_swap = state.counter;
+  state.last_count = state.counter;
   return true;
 }
 

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Photographs the real SDL build playing the shipped level: the title screen, the start in the hut, the view
+# out of the doorway, the yard, dusk, night and the waterfall. Runs its own Xvfb; writes docs/screenshots/*.png.
+#
+#   scripts/screenshots.sh build/gorvane [OUTDIR]
+#
+# The walk is steered by the level's own collision: the player is pushed to exact box edges, and turns are
+# made with the mouse (the game turns 0.05 degrees per pixel and puts the pointer back to 320,240 every
+# frame), so headings are exact whatever the frame rate. Walking distances are timed and so approximate;
+# the route only relies on them where any distance within a few steps leads to the same place.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+game=$(cd "$(dirname "${1:?usage: screenshots.sh path/to/gorvane [OUTDIR]}")" && pwd)/$(basename "$1")
+out=${2:-$here/docs/screenshots}
+mkdir -p "$out"
+tmp=$(mktemp -d)
+xvfb_pid="" game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+exec 5>"$tmp/display"
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -r >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 5>&-
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$tmp/display")"
+
+window_named() {
+  for _ in $(seq 200); do
+    id=$(xwininfo -root -children 2>/dev/null | awk -v n="\"$1\"" 'index($0, n) {print $1; exit}')
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  echo "no window named $1" >&2
+  return 1
+}
+shot() { import -window root "$out/$1.png"; echo "  $1.png"; }
+hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.1; }
+# Turns left by the given whole degrees (negative: right), 15 degrees a frame at most.
+turn() {
+  local left=$1 step
+  while [ "$left" != 0 ]; do
+    step=$left
+    [ "$step" -gt 15 ] && step=15
+    [ "$step" -lt -15 ] && step=-15
+    xdotool mousemove $((320 - step * 20)) 240
+    # Wait until the game has read the pointer and put it back, so each move turns exactly once.
+    for _ in $(seq 100); do
+      [ "$(xdotool getmouselocation | sed 's/^x:\([0-9]*\) .*/\1/')" = 320 ] && break
+      sleep 0.01
+    done
+    left=$((left - step))
+  done
+}
+# The status bars are drawn in the world tint of the frame before, so their brightness tells the time of day:
+# full at day and night, darker through dusk and dawn. Prints the red + green + blue of one bar pixel.
+bar() { import -window root -crop 1x1+42+60 -depth 8 txt:- | sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1+\2+\3/p' | bc; }
+# Waits (60 s at most) until the bar's brightness, in per cent of the day's, is below (-lt) or at least (-ge)
+# the given value.
+wait_bar() {
+  for _ in $(seq 300); do
+    [ "$(($(bar) * 100 / day))" "$1" "$2" ] && return 0
+    sleep 0.3
+  done
+  echo "the day cycle did not reach $1 $2 per cent" >&2
+  return 1
+}
+
+cd "$here/data"
+SDL_AUDIODRIVER=dummy "$game" >"$tmp/game.log" 2>&1 &
+game_pid=$!
+box=$(window_named "Start FullScreen?")
+xdotool key --window "$box" Escape  # No: windowed
+window_named "Gorvane (3D) v0.42" >/dev/null
+xdotool mousemove 320 240
+sleep 1.0
+shot title
+
+hold x 0.3
+sleep 0.6
+day=$(bar)
+shot start                 # at (0, 0) facing north: crates along the hut's north wall
+
+turn -90; hold Up 0.5      # east into the hut's east wall: pushed back to x = 2 exactly
+turn -90                   # facing south down the doorway strip (x 1 to 2)
+sleep 0.3
+shot doorway
+
+hold Up 1.5                # out through the doorway, south to the boundary at z = 18
+turn 180                   # face the hut across the lane
+wait_bar -lt 82            # dusk: the world tint is down to 0.8 (tick about 60)
+shot dusk
+
+turn 90; hold Up 1.2       # west, to the yard's east wall (rule 8 holds x at -10)
+turn -90; hold Up 1.0      # north past the yard's corner (anywhere below z = 10 will do)
+turn 90; hold Up 0.8       # west to the boundary at x = -18
+turn 90; hold Up 1.2       # south along the boundary, to the yard wall (rule 6 holds z at 8)
+turn 10; hold Up 1.2       # a little east of south: slide along the wall into the gateway, on to the south end
+turn 170                   # face north across the yard
+wait_bar -ge 97            # night: the tint is white again under the darkest sky (tick 70 on)
+sleep 0.5
+shot night
+wait_bar -lt 75            # dawn
+wait_bar -ge 100           # the next morning
+sleep 0.5
+shot yard
+
+turn 10; hold Up 1.0       # north, a little west: along the wall and out through the gateway
+turn -10; hold Up 5.0      # north along the boundary to its end at z = -68
+turn -90; hold Up 1.5      # east, to the west rock (rule 10 holds x at -6)
+turn -90; hold Up 0.5      # south, clear of the rocks
+turn 90; hold Up 0.3       # east, in front of the falls
+turn 90; hold Up 1.0       # north, to the foot of the falls (rule 9 holds z at -58)
+hold Down 0.35             # and back a few steps
+wait_bar -lt 82            # let the dusk, night and dawn pass
+wait_bar -ge 97
+wait_bar -lt 75
+wait_bar -ge 100
+sleep 0.5
+shot waterfall
+
+xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.05; done
+game_pid=""

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the unit and behaviour tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the end-to-end tests of the SDL and Windows programs, and each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+fuzz_seconds=${GORVANE_FUZZ_SECONDS:-60}
+
+scripts/setup.sh test
+
+echo "== Windows programs"
+cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win32 -j "$jobs"
+if i686-w64-mingw32-objdump -p build/win32/gorvane.exe | grep 'DLL Name' | grep -viqE \
+    'kernel32|user32|gdi32|opengl32|glu32|winmm|msvcrt'; then
+  echo "the Windows program imports a DLL that is not part of the system:" >&2
+  i686-w64-mingw32-objdump -p build/win32/gorvane.exe | grep 'DLL Name' >&2
+  exit 1
+fi
+cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win64 -j "$jobs"
+
+echo "== Game, tools, tests and benchmarks (sanitized)"
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_SANITIZE=ON \
+  -DGORVANE_WIN32_EXE="$root/build/win32/gorvane.exe" -DGORVANE_WIN64_EXE="$root/build/win64/gorvane.exe" >/dev/null
+cmake --build build/test -j "$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export SDL_AUDIODRIVER=dummy
+(cd build/test && ctest --output-on-failure --timeout 600)
+
+echo "== Fuzzing (${fuzz_seconds} s each)"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_FUZZ=ON \
+  -DGORVANE_BENCH=OFF >/dev/null
+targets=$(cd fuzz && ls fuzz_*.cpp 2>/dev/null | sed 's/\.cpp$//')
+[ -n "$targets" ] && cmake --build build/fuzz -j "$jobs" --target $targets
+fuzz_failed=0
+for target in $targets; do
+  name=${target#fuzz_}
+  work=$(mktemp -d)
+  seeds=fuzz/corpus/$name
+  [ -d "$seeds" ] || seeds=""
+  echo "-- $target"
+  if ! build/fuzz/fuzz/$target -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="$work/" \
+      "$work" $seeds >"$work.log" 2>&1; then
+    echo "$target found a fault:" >&2
+    tail -n 40 "$work.log" >&2
+    fuzz_failed=1
+  else
+    grep -E 'stat::number_of_executed_units|Done' "$work.log" | tail -n 2
+  fi
+  rm -rf "$work" "$work.log"
+done
+[ "$fuzz_failed" -eq 0 ] || exit 1
+echo "== All tests passed"
