@@ -1,9 +1,220 @@
-// The level plan. (Placeholder until the plan lands.)
+// The level plan: the world seen from above as SVG. x runs to the right and z downwards, so north (-z, the
+// direction the player starts facing) is up. Each triangle's footprint is filled in its texture slot's colour,
+// upright surfaces (footprints of no area) are drawn as lines, and the walkable rectangle and the eleven
+// collision boxes are drawn over everything.
 #include "tools/assets/plan.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
-bool WriteLevelPlan(const World&, const char*) {
-  fprintf(stderr, "gorvane-assets: the level plan is not available yet\n");
-  return false;
+namespace {
+
+// The walkable rectangle and the collision boxes (x min, x max, z min, z max), in rule order. These are the
+// constants of app/movement.cpp.
+struct PlanRect {
+  float x_min, x_max, z_min, z_max;
+};
+constexpr PlanRect kWalkable = {-18, 18, -68, 18};
+constexpr PlanRect kBoxes[] = {
+    {-4, 4, -6, -2},   {2, 6, -4, 4},      {-6, -2, -4, 4},     {-4, 1, 2, 6},      {2, 4, 2, 6},    {-20, -17, 8, 12},
+    {-16, -12, 8, 12}, {-14, -10, 10, 20}, {-4, 3, -70, -58}, {-6, -2, -70, -58}, {1, 5, -70, -58},
+};
+
+struct SlotStyle {
+  const char* name;
+  const char* colour;
+};
+constexpr SlotStyle kSlots[16] = {
+    {"floor1", "#a39a88"}, {"door1", "#8c5a2c"}, {"wall1", "#77736c"},     {"crate", "#b07a40"},
+    {"sand", "#d8bc82"},   {"tree", "#2e6a26"},  {"green", "#5d9a3c"},     {"title", "#e0c060"},
+    {"red", "#a02424"},    {"energy", "#40c040"}, {"brick1", "#a8503a"},   {"waterfall", "#a8c8ec"},
+    {"door2", "#5a3a22"},  {"intro", "#9a7040"}, {"pressX", "#303060"},    {"waterfall2", "#3a7ab2"},
+};
+constexpr const char* kUnknownSlotColour = "#ff00ff";
+
+constexpr float kScale = 10.0f;         // pixels per world unit
+constexpr float kSurroundings = 8.0f;   // world units shown around the walkable rectangle
+constexpr float kMargin = 24.0f;        // pixels around the drawing
+constexpr float kLegendWidth = 150.0f;  // pixels to the right of the drawing
+constexpr double kFlatArea = 1e-4;      // footprints below this area (square units) are upright surfaces
+
+struct Bounds {
+  float x_min = 1e30f, x_max = -1e30f, z_min = 1e30f, z_max = -1e30f;
+  void Add(float x, float z) {
+    x_min = std::min(x_min, x);
+    x_max = std::max(x_max, x);
+    z_min = std::min(z_min, z);
+    z_max = std::max(z_max, z);
+  }
+};
+
+class SvgWriter {
+ public:
+  SvgWriter(FILE* out, const Bounds& bounds) : out_(out), bounds_(bounds) {}
+  float X(float x) const { return (x - bounds_.x_min) * kScale + kMargin; }
+  float Y(float z) const { return (z - bounds_.z_min) * kScale + kMargin; }
+  __attribute__((format(printf, 2, 3))) void Print(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vfprintf(out_, format, args);
+    va_end(args);
+  }
+  void Rect(const PlanRect& r, const char* style) {
+    Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" %s/>\n", X(r.x_min), Y(r.z_min),
+          (r.x_max - r.x_min) * kScale, (r.z_max - r.z_min) * kScale, style);
+  }
+
+ private:
+  FILE* out_;
+  Bounds bounds_;
+};
+
+const char* SlotColour(int32_t slot) { return slot >= 0 && slot < 16 ? kSlots[slot].colour : kUnknownSlotColour; }
+
+double FootprintArea(const WorldTriangle& t) {
+  const WorldVertex* v = t.vertices;
+  return std::fabs((static_cast<double>(v[1].x) - v[0].x) * (static_cast<double>(v[2].z) - v[0].z) -
+                   (static_cast<double>(v[2].x) - v[0].x) * (static_cast<double>(v[1].z) - v[0].z)) /
+         2;
+}
+
+float TopOf(const WorldTriangle& t) {
+  return std::max({t.vertices[0].y, t.vertices[1].y, t.vertices[2].y});
+}
+
+bool Finite(const WorldTriangle& t) {
+  for (const WorldVertex& v : t.vertices) {
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteLevelPlan(const World& world, const char* out_path) {
+  if (out_path == nullptr) {
+    fprintf(stderr, "gorvane-assets: no file named for the plan\n");
+    return false;
+  }
+  std::vector<const WorldTriangle*> order;
+  Bounds bounds;
+  bounds.Add(kWalkable.x_min - 2, kWalkable.z_min - 2);
+  bounds.Add(kWalkable.x_max + 2, kWalkable.z_max + 2);
+  for (int32_t i = 0; world.triangles != nullptr && i < world.triangle_count; ++i) {
+    const WorldTriangle& t = world.triangles[i];
+    if (!Finite(t)) continue;
+    order.push_back(&t);
+    for (const WorldVertex& v : t.vertices) bounds.Add(v.x, v.z);
+  }
+  // The plan shows the walkable area and a border of what lies around it; what stands farther out (hills,
+  // stray corners) is cut off at the drawing's edge.
+  bounds.x_min = std::max(bounds.x_min, kWalkable.x_min - kSurroundings);
+  bounds.z_min = std::max(bounds.z_min, kWalkable.z_min - kSurroundings);
+  bounds.x_max = std::min(bounds.x_max, kWalkable.x_max + kSurroundings);
+  bounds.z_max = std::min(bounds.z_max, kWalkable.z_max + kSurroundings);
+  std::stable_sort(order.begin(), order.end(),
+                   [](const WorldTriangle* a, const WorldTriangle* b) { return TopOf(*a) < TopOf(*b); });
+
+  FILE* out = fopen(out_path, "w");
+  if (out == nullptr) {
+    fprintf(stderr, "gorvane-assets: cannot write %s: %s\n", out_path, strerror(errno));
+    return false;
+  }
+  SvgWriter svg(out, bounds);
+  const float width = (bounds.x_max - bounds.x_min) * kScale + 2 * kMargin + kLegendWidth;
+  const float height = std::max((bounds.z_max - bounds.z_min) * kScale + 2 * kMargin, 16 * 18.0f + 120);
+  svg.Print("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+  svg.Print(
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" "
+      "font-family=\"sans-serif\" font-size=\"11\">\n",
+      width, height, width, height);
+  svg.Print("<title>Level plan: %d triangles, seen from above, north up</title>\n", world.triangle_count);
+  svg.Print("<rect width=\"100%%\" height=\"100%%\" fill=\"#ffffff\"/>\n");
+
+  // Flat footprints first, lowest first; then the upright surfaces as lines over them, so the walls show
+  // even under a roof.
+  svg.Print("<g id=\"surfaces\" stroke-linejoin=\"round\">\n");
+  for (const WorldTriangle* t : order) {
+    if (FootprintArea(*t) < kFlatArea) continue;
+    const WorldVertex* v = t->vertices;
+    const char* colour = SlotColour(t->texture_slot);
+    svg.Print("<polygon points=\"%.2f,%.2f %.2f,%.2f %.2f,%.2f\" fill=\"%s\" stroke=\"%s\" stroke-width=\"0.3\"/>\n",
+              svg.X(v[0].x), svg.Y(v[0].z), svg.X(v[1].x), svg.Y(v[1].z), svg.X(v[2].x), svg.Y(v[2].z), colour,
+              colour);
+  }
+  for (const WorldTriangle* t : order) {
+    if (FootprintArea(*t) >= kFlatArea) continue;
+    // An upright surface: draw the longest side of its footprint.
+    const WorldVertex* v = t->vertices;
+    int a = 0, b = 1;
+    double longest = -1;
+    for (int i = 0; i < 3; ++i) {
+      for (int j = i + 1; j < 3; ++j) {
+        double d = std::hypot(static_cast<double>(v[i].x) - v[j].x, static_cast<double>(v[i].z) - v[j].z);
+        if (d > longest) {
+          longest = d;
+          a = i;
+          b = j;
+        }
+      }
+    }
+    // A dark edge under the slot's colour, so a wall shows against a roof or floor of the same colour.
+    svg.Print("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#202020\" stroke-width=\"3.5\"/>"
+              "<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" stroke-width=\"1.5\"/>\n",
+              svg.X(v[a].x), svg.Y(v[a].z), svg.X(v[b].x), svg.Y(v[b].z), svg.X(v[a].x), svg.Y(v[a].z),
+              svg.X(v[b].x), svg.Y(v[b].z), SlotColour(t->texture_slot));
+  }
+  svg.Print("</g>\n");
+
+  svg.Print("<g id=\"collision\" fill=\"none\">\n");
+  svg.Rect(kWalkable, "stroke=\"#000000\" stroke-width=\"2\" stroke-dasharray=\"8 4\"");
+  int rule = 1;
+  for (const PlanRect& box : kBoxes) {
+    svg.Rect(box, "fill=\"none\" stroke=\"#d00000\" stroke-width=\"1.5\"");
+    svg.Print("<text x=\"%.2f\" y=\"%.2f\" fill=\"#a00000\" font-weight=\"bold\" text-anchor=\"middle\">%d</text>\n",
+              svg.X((box.x_min + box.x_max) / 2), svg.Y((box.z_min + box.z_max) / 2) + 4, rule++);
+  }
+  svg.Print("</g>\n");
+
+  // The start point, facing -z.
+  svg.Print("<g id=\"start\">\n");
+  svg.Print("<circle cx=\"%.2f\" cy=\"%.2f\" r=\"4\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"1.5\"/>\n",
+            svg.X(0), svg.Y(0));
+  svg.Print("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#000000\" stroke-width=\"2\"/>\n", svg.X(0),
+            svg.Y(0) - 4, svg.X(0), svg.Y(-1.5f));
+  svg.Print("<polygon points=\"%.2f,%.2f %.2f,%.2f %.2f,%.2f\" fill=\"#000000\"/>\n", svg.X(0), svg.Y(-2.0f),
+            svg.X(0) - 4, svg.Y(-1.4f), svg.X(0) + 4, svg.Y(-1.4f));
+  svg.Print("</g>\n");
+
+  // Legend: the slots and the collision marks.
+  const float lx = (bounds.x_max - bounds.x_min) * kScale + 2 * kMargin;
+  svg.Print("<g id=\"legend\">\n<text x=\"%.2f\" y=\"%.2f\" font-weight=\"bold\">Texture slots</text>\n", lx,
+            kMargin + 4);
+  for (int slot = 0; slot < 16; ++slot) {
+    float y = kMargin + 14 + slot * 18.0f;
+    svg.Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"14\" height=\"12\" fill=\"%s\"/>\n", lx, y, kSlots[slot].colour);
+    svg.Print("<text x=\"%.2f\" y=\"%.2f\">%d %s</text>\n", lx + 20, y + 10, slot, kSlots[slot].name);
+  }
+  float y = kMargin + 14 + 16 * 18.0f + 10;
+  svg.Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"14\" height=\"12\" fill=\"none\" "
+            "stroke=\"#d00000\"/>\n<text x=\"%.2f\" y=\"%.2f\">collision box (rule)</text>\n",
+            lx, y, lx + 20, y + 10);
+  svg.Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"14\" height=\"12\" fill=\"none\" stroke=\"#000000\" "
+            "stroke-dasharray=\"4 2\"/>\n<text x=\"%.2f\" y=\"%.2f\">walkable rectangle</text>\n",
+            lx, y + 18, lx + 20, y + 28);
+  svg.Print("<circle cx=\"%.2f\" cy=\"%.2f\" r=\"4\" fill=\"#ffffff\" stroke=\"#000000\"/>\n<text x=\"%.2f\" "
+            "y=\"%.2f\">start, facing north (-z)</text>\n",
+            lx + 7, y + 42, lx + 20, y + 46);
+  svg.Print("<text x=\"%.2f\" y=\"%.2f\">lines: upright surfaces</text>\n", lx, y + 64);
+  svg.Print("</g>\n</svg>\n");
+
+  bool ok = !ferror(out);
+  if (fclose(out) != 0) ok = false;
+  if (!ok) fprintf(stderr, "gorvane-assets: cannot write %s\n", out_path);
+  return ok;
 }

@@ -177,10 +177,10 @@ $IM -size 128x128 xc:'#8e1c1c' \
 write8rle "$tmp/red.png" red.bmp
 
 # energy: a status bar, a framed column running from red at the bottom to green at the top, in segments.
-$IM -size 24x56 gradient:'#3cdc3c-#dc2c2c' \
-  -fill none -stroke '#102010' -strokewidth 1 \
-  -draw 'line 0,7 23,7' -draw 'line 0,14 23,14' -draw 'line 0,21 23,21' -draw 'line 0,28 23,28' \
-  -draw 'line 0,35 23,35' -draw 'line 0,42 23,42' -draw 'line 0,49 23,49' \
+$IM -size 56x120 gradient:'#3cdc3c-#dc2c2c' \
+  -fill none -stroke '#102010' -strokewidth 2 \
+  -draw 'line 0,15 55,15' -draw 'line 0,30 55,30' -draw 'line 0,45 55,45' -draw 'line 0,60 55,60' \
+  -draw 'line 0,75 55,75' -draw 'line 0,90 55,90' -draw 'line 0,105 55,105' \
   -bordercolor '#d8d0b0' -border 2 -bordercolor '#202020' -border 2 "$tmp/energy.png"
 write24 "$tmp/energy.png" energy.bmp
 
