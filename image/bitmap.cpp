@@ -261,7 +261,7 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
 // Run-length encoded pixels (8 or 4 bits), always bottom row first. Pixels the codes never reach stay black
 // (out comes zeroed). Codes may cover a row's fill, as some writers encode the stored row whole; what lies past
 // the width is dropped. A code that runs past the stored row or past the image, or data that ends before the
-// picture does, fails the decoding.
+// picture does, fails the decoding. With out null, only checks the codes.
 const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& header, uint8_t* out) {
   const bool four = header.compression == kBiRle4;
   const int64_t width = header.width;
@@ -284,8 +284,8 @@ const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& 
       if (y >= height || x + count > stored_width) return kDibConversionErrorText;
       const uint8_t* colours[2] = {palette.entries[four ? value >> 4 : value],
                                    palette.entries[four ? value & 0x0F : value]};
-      int64_t shown = x >= width ? 0 : (x + count > width ? width - x : count);
-      uint8_t* pixel = out + (y * width + x) * 3;
+      int64_t shown = !out || x >= width ? 0 : (x + count > width ? width - x : count);
+      uint8_t* pixel = out ? out + (y * width + x) * 3 : nullptr;
       for (int64_t i = 0; i < shown; i++) pixel = Put(pixel, colours[i & 1]);
       x += count;
       continue;
@@ -309,8 +309,8 @@ const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& 
       const uint8_t* run = cursor.Take(data_bytes + (data_bytes & 1));
       if (!run) return kDibConversionErrorText;
       if (y >= height || x + value > stored_width) return kDibConversionErrorText;
-      int64_t shown = x >= width ? 0 : (x + value > width ? width - x : value);
-      uint8_t* pixel = out + (y * width + x) * 3;
+      int64_t shown = !out || x >= width ? 0 : (x + value > width ? width - x : value);
+      uint8_t* pixel = out ? out + (y * width + x) * 3 : nullptr;
       for (int64_t i = 0; i < shown; i++) {
         unsigned index = four ? (i & 1 ? run[i / 2] & 0x0F : run[i / 2] >> 4) : run[i];
         pixel = Put(pixel, palette.entries[index]);
@@ -482,6 +482,13 @@ ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
   }
 
   const bool run_length = header.compression == kBiRle8 || header.compression == kBiRle4;
+  // Codes are checked before the pixel block is taken: a broken file costs no allocation.
+  if (run_length) {
+    if (const char* failure = DecodeRunLength(bytes, size, header, nullptr)) {
+      ShowDibError(failure);
+      return nullptr;
+    }
+  }
   // Pixels that run-length codes skip must come out black; every other encoding writes every byte.
   uint8_t* data = static_cast<uint8_t*>(run_length ? calloc(pixels, 3) : malloc(pixels * 3));
   if (!data) {

@@ -29,8 +29,8 @@ constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 
-// The largest image the decoder makes, in pixels (192 MB of RGB).
-constexpr uint64_t kMaxDibPixels = uint64_t{1} << 26;
+// The largest image the decoder makes, in pixels: 4096 x 4096 (48 MB of RGB).
+constexpr uint64_t kMaxDibPixels = uint64_t{1} << 24;
 
 // The failure texts, as the player sees them in the "Error" box.
 extern const char kDibOutOfMemoryText[];       // "Out of memory."
