@@ -101,7 +101,7 @@ void SwapData(ModelBase* a, ModelBase* b) {
 }
 
 bool ReadVertices(Cursor* cursor, ModelBase* model, std::string* why) {
-  uint16_t count;
+  uint16_t count = 0;
   const uint8_t* records;
   if (!TakeSection(cursor, kVertexRecordSize, "vertices", &count, &records, why)) return false;
   if (count == 0) return true;
@@ -118,7 +118,7 @@ bool ReadVertices(Cursor* cursor, ModelBase* model, std::string* why) {
 }
 
 bool ReadTriangles(Cursor* cursor, ModelBase* model, std::string* why) {
-  uint16_t count;
+  uint16_t count = 0;
   const uint8_t* records;
   if (!TakeSection(cursor, kTriangleRecordSize, "triangles", &count, &records, why)) return false;
   if (count == 0) return true;
@@ -190,7 +190,7 @@ bool ReadGroups(Cursor* cursor, ModelBase* model, std::string* why) {
 }
 
 bool ReadMaterials(Cursor* cursor, ModelBase* model, std::string* why) {
-  uint16_t count;
+  uint16_t count = 0;
   const uint8_t* records;
   if (!TakeSection(cursor, kMaterialRecordSize, "materials", &count, &records, why)) return false;
   if (count == 0) return true;
