@@ -217,7 +217,9 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
   // The last row need not carry its fill.
   ByteCursor cursor(bytes, size);
   if (!cursor.Seek(header.pixel_offset)) return kDibConversionErrorText;
-  if ((rows - 1) * stride + row_bytes > cursor.remaining()) return kDibConversionErrorText;
+  const uint64_t needed = (rows - 1) * stride + row_bytes;
+  if (needed > cursor.remaining()) return kDibConversionErrorText;
+  const uint8_t* first_row = cursor.Take(static_cast<size_t>(needed));
 
   Palette palette;
   Channel channels[3];
@@ -239,7 +241,6 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
     plain_bgr = bits == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
   }
 
-  const uint8_t* first_row = bytes + cursor.position();
   for (uint64_t row = 0; row < rows; row++) {
     const uint8_t* in = first_row + row * stride;
     // Top-down files are turned over so that the result is bottom row first like every other.
