@@ -26,20 +26,36 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' ||
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Walks the file piece by piece, the way a 255-character line read in text mode sees it: a carriage return
-// right before a line feed is dropped and does not count towards the piece's length.
+// right before a line feed is dropped and does not count towards the piece's length. The text is either all in
+// memory, or streamed from a file through a window that is refilled whenever less than a piece is left, so that
+// a big level never needs its whole text in memory.
 struct PieceCursor {
   const char* next;
   const char* end;
   int32_t line = 1;  // the physical line the next piece starts on
+  FILE* source = nullptr;
+  char* window = nullptr;
+  size_t window_size = 0;
 
-  // The next piece as [*begin, *piece_end); false at the end of the file. *piece_line is its line number.
+  void Refill() {
+    size_t kept = static_cast<size_t>(end - next);
+    memmove(window, next, kept);
+    size_t got = fread(window + kept, 1, window_size - kept, source);
+    if (got < window_size - kept) source = nullptr;  // end of file (or a read error, which ends it too)
+    next = window;
+    end = window + kept + got;
+  }
+
+  // The next piece as [*begin, *piece_end); false at the end of the file. *piece_line is its line number. The
+  // piece stays valid until the next call.
   bool Next(const char** begin, const char** piece_end, int32_t* piece_line) {
+    if (source && static_cast<size_t>(end - next) <= kPieceLength) Refill();
     if (next >= end) return false;
     *begin = next;
     *piece_line = line;
     size_t left = static_cast<size_t>(end - next);
-    size_t window = left < kPieceLength + 1 ? left : kPieceLength + 1;
-    const char* feed = static_cast<const char*>(memchr(next, '\n', window));
+    size_t reach = left < kPieceLength + 1 ? left : kPieceLength + 1;
+    const char* feed = static_cast<const char*>(memchr(next, '\n', reach));
     if (feed) {
       size_t length = static_cast<size_t>(feed - next) + 1;
       bool has_cr = feed > next && feed[-1] == '\r';
@@ -113,8 +129,21 @@ bool ParseInteger(const char* p, const char* e, bool any_base, int64_t* out) {
   return true;
 }
 
-// Powers of ten that floats and doubles hold exactly.
+// Powers of ten that floats and doubles hold exactly, and the doubles nearest their inverses.
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+constexpr double kInversePowersOfTen[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
+
+// The float nearest to mantissa / 10^k. Multiplying by the inverse is within two units of the double's last
+// place of the exact quotient, so it rounds to the same float unless it lies that close to a point halfway
+// between two floats (the 29 bits a float drops read about 2^28); only then is the exact division needed.
+float DivideByPowerOfTen(uint64_t mantissa, int k) {
+  double quick = static_cast<double>(mantissa) * kInversePowersOfTen[k];
+  uint64_t bits;
+  memcpy(&bits, &quick, sizeof(bits));
+  uint64_t dropped = bits & ((uint64_t{1} << 29) - 1);
+  if (dropped - ((uint64_t{1} << 28) - 8) <= 16) return static_cast<float>(static_cast<double>(mantissa) / kPowersOfTen[k]);
+  return static_cast<float>(quick);
+}
 
 // The number the library reads at [p, e) (no leading white space), for whatever our fast path leaves: long
 // mantissas, large exponents, infinities, NaNs, hexadecimal. Returns the end of the number or null.
@@ -219,9 +248,9 @@ const char* ParseFloat(const char* p, const char* e, float* out) {
     return p;
   }
   if (!exact || mantissa >= (1u << 24) || scale > 10 || scale < -10) return ParseFloatSlow(start, e, out);
-  double value = static_cast<double>(mantissa);
-  value = scale >= 0 ? value * kPowersOfTen[scale] : value / kPowersOfTen[-scale];
-  float result = static_cast<float>(value);
+  // A product of two floats' worth of bits is exact in a double, so only its rounding to float happens.
+  float result = scale >= 0 ? static_cast<float>(static_cast<double>(mantissa) * kPowersOfTen[scale])
+                            : DivideByPowerOfTen(mantissa, -scale);
   *out = negative ? -result : result;
   return p;
 }
@@ -251,9 +280,11 @@ std::string TriangleOf(int32_t index, int64_t count) {
 
 }  // namespace
 
-bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIssue>* issues) {
+namespace {
+
+// size is the file's length (or an estimate): it bounds the first allocation.
+bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<WorldIssue>* issues) {
   *world = World{};
-  PieceCursor cursor{data, data + size};
   const char* begin = nullptr;
   const char* end = nullptr;
   int32_t line = 0;
@@ -356,41 +387,40 @@ bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIs
   return whole;
 }
 
+}  // namespace
+
+bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIssue>* issues) {
+  PieceCursor cursor{data, data + size};
+  return ParsePieces(cursor, size, world, issues);
+}
+
 uint64_t WorldGeneration() { return s_generation; }
 
 void LoadWorld() {
   ReleaseWorld(&g_game.world);
   FILE* file = fopen(kWorldFileName, "rb");
   if (!file) return;
-  char* data = nullptr;
   size_t size = 0;
-  size_t capacity = 0;
   if (fseek(file, 0, SEEK_END) == 0) {
     long length = ftell(file);
-    if (length > 0) capacity = static_cast<size_t>(length) + 1;
-    fseek(file, 0, SEEK_SET);
+    if (length > 0) size = static_cast<size_t>(length);
   }
-  if (capacity == 0) capacity = 1 << 16;
-  data = static_cast<char*>(malloc(capacity));
-  while (data) {
-    size += fread(data + size, 1, capacity - size, file);
-    if (size < capacity) break;
-    // The file grew, or its length was unknown: read on.
-    char* bigger = static_cast<char*>(realloc(data, capacity * 2));
-    if (!bigger) {
-      free(data);
-      data = nullptr;
-      break;
-    }
-    data = bigger;
-    capacity *= 2;
+  fseek(file, 0, SEEK_SET);
+  // Of unknown length (size 0), the array simply grows as triangles are read.
+  // A window of a megabyte stays in the cache; the text is read through it once.
+  constexpr size_t kWindowSize = 1 << 20;
+  char* window = static_cast<char*>(malloc(kWindowSize));
+  if (window) {
+    PieceCursor cursor{window, window};
+    cursor.source = file;
+    cursor.window = window;
+    cursor.window_size = kWindowSize;
+    World loaded;
+    ParsePieces(cursor, size, &loaded, nullptr);
+    g_game.world = loaded;
+    free(window);
   }
   fclose(file);
-  if (!data) return;
-  World loaded;
-  ParseWorld(data, size, &loaded, nullptr);
-  free(data);
-  g_game.world = loaded;
   ++s_generation;
 }
 

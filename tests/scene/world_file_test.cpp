@@ -160,6 +160,32 @@ TEST_F(WorldReadingRules, LoadWorldReadsWorldDatAndReplacesTheLastLoad) {
   EXPECT_GT(WorldGeneration(), generation);
 }
 
+TEST_F(WorldReadingRules, AFileStreamedFromDiskReadsTheSameAsFromMemory) {
+  // Several megabytes, so pieces cross the loader's read window: CR LF and LF lines, remarks, long lines.
+  std::mt19937 random(5);
+  std::string text = "NUMPOLLIES 40000\r\n";
+  for (int i = 0; i < 40000; ++i) {
+    const char* end = i % 3 ? "\n" : "\r\n";
+    if (i % 7 == 0) text += "// remark " + std::string(random() % 240, 'r') + end;
+    text += std::to_string(random() % 16) + end;
+    for (int corner = 0; corner < 3; ++corner) {
+      std::string line;
+      for (int n = 0; n < 5; ++n) line += std::to_string(static_cast<int>(random() % 20001) - 10000) + ".25 ";
+      // Padding up to the piece's limit, and now and then a line that goes on past it as a remark.
+      if (i % 11 == 0) line += std::string(random() % (254 - line.size()), ' ');
+      if (i % 13 == 0) line += std::string(254 - line.size(), ' ') + "// the rest of a long line";
+      text += line + end;
+    }
+  }
+  ScopedWorkingDirectory dir;
+  dir.Write("world.dat", text);
+  LoadWorld();
+  Parsed parsed(text);
+  ASSERT_GT(parsed.count(), 0);
+  ASSERT_EQ(g_game.world.triangle_count, parsed.count());
+  EXPECT_EQ(memcmp(g_game.world.triangles, parsed.world.triangles, sizeof(WorldTriangle) * parsed.count()), 0);
+}
+
 TEST_F(WorldOpenChoices, MissingEmptyOrUnparsableFilesGiveAnEmptyWorld) {
   ScopedWorkingDirectory dir;
   dir.Write("world.dat", "NUMPOLLIES 1\n" + Triangle("1"));

@@ -1,0 +1,211 @@
+// The world's two costs: reading a big level file (our loader against a plain fgets/sscanf loader of the same
+// format), and submitting many small triangles each frame (one by one against the display list).
+//
+//   bench_world                       both groups
+//   bench_world --benchmark_filter=Parse
+//   bench_world --benchmark_filter=Frame
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "platform/gl.h"
+#include "platform/scripted/scripted.h"
+#include "scene/renderer.h"
+#include "scene/renderer_batch.h"
+#include "scene/world.h"
+#include "scene/world_reader.h"
+#include "window/window.h"
+
+namespace {
+
+constexpr int kFileTriangles = 1000000;
+constexpr int kFrameTriangles = 100000;
+
+std::string s_dir;
+size_t s_file_bytes = 0;
+
+// A level of a million triangles written the way a level maker would: short decimals, a remark now and then.
+void WriteBigWorld(const std::string& path) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (!file) return;
+  std::mt19937 random(1);
+  std::uniform_int_distribution<int> position(-99999, 99999);
+  std::uniform_int_distribution<int> texture(0, 4000);
+  std::uniform_int_distribution<int> slot(0, 15);
+  fprintf(file, "// generated level\nNUMPOLLIES %d\n", kFileTriangles);
+  for (int i = 0; i < kFileTriangles; ++i) {
+    if (i % 1000 == 0) fprintf(file, "\n// block %d\n", i / 1000);
+    fprintf(file, "%d\n", slot(random));
+    for (int corner = 0; corner < 3; ++corner) {
+      fprintf(file, "%.3f %.3f %.3f %.3f %.3f\n", position(random) / 1000.0, position(random) / 10000.0,
+              position(random) / 1000.0, texture(random) / 1000.0, texture(random) / 1000.0);
+    }
+  }
+  fclose(file);
+  s_file_bytes = std::filesystem::file_size(path);
+}
+
+// The plain loader: the same format read with the C library's line and number readers.
+void ReadLine(FILE* file, char* line) {
+  do {
+    if (!fgets(line, 255, file)) {
+      line[0] = '\0';
+      return;
+    }
+  } while (line[0] == '/' || line[0] == '\n');
+}
+
+void LoadWorldWithSscanf(const char* path, World* world) {
+  *world = World{};
+  FILE* file = fopen(path, "rt");
+  if (!file) return;
+  char line[256];
+  int count = 0;
+  ReadLine(file, line);
+  if (sscanf(line, "NUMPOLLIES %d\n", &count) != 1 || count <= 0) {
+    fclose(file);
+    return;
+  }
+  world->triangles = static_cast<WorldTriangle*>(malloc(static_cast<size_t>(count) * sizeof(WorldTriangle)));
+  for (int i = 0; i < count; ++i) {
+    WorldTriangle& t = world->triangles[i];
+    ReadLine(file, line);
+    sscanf(line, "%i\n", &t.texture_slot);
+    for (WorldVertex& v : t.vertices) {
+      ReadLine(file, line);
+      sscanf(line, "%f %f %f %f %f", &v.x, &v.y, &v.z, &v.u, &v.v);
+    }
+  }
+  world->triangle_count = count;
+  fclose(file);
+}
+
+void BM_ParseOurLoader(benchmark::State& state) {
+  for (auto _ : state) {
+    LoadWorld();
+    benchmark::DoNotOptimize(g_game.world.triangles);
+  }
+  if (g_game.world.triangle_count != kFileTriangles) state.SkipWithError("the loader did not read every triangle");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * s_file_bytes));
+}
+
+void BM_ParseFgetsSscanf(benchmark::State& state) {
+  World world = {};
+  for (auto _ : state) {
+    ReleaseWorld(&world);
+    LoadWorldWithSscanf("world.dat", &world);
+    benchmark::DoNotOptimize(world.triangles);
+  }
+  // Both loaders must agree to the bit.
+  if (world.triangle_count != g_game.world.triangle_count ||
+      memcmp(world.triangles, g_game.world.triangles, sizeof(WorldTriangle) * static_cast<size_t>(world.triangle_count)) != 0) {
+    state.SkipWithError("the loaders disagree");
+  }
+  ReleaseWorld(&world);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * s_file_bytes));
+}
+
+// A scene as initialisation leaves it, with 100,000 tiny triangles spread ahead of the eye.
+struct FrameScene {
+  ScriptedGlContext context{640, 480};
+  std::vector<uint8_t> one_by_one;
+  FrameScene() {
+    ResizeScene(640, 480);
+    glEnable(GL_TEXTURE_2D);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    for (int slot = 0; slot < kSceneTextureCount; ++slot) {
+      uint8_t texels[12];
+      for (int i = 0; i < 12; ++i) texels[i] = static_cast<uint8_t>(slot * 16 + i * 9);
+      GLuint name = 0;
+      glGenTextures(1, &name);
+      glBindTexture(GL_TEXTURE_2D, name);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+      glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+      g_game.textures.names[slot] = name;
+    }
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> spread(-20.0f, 20.0f);
+    std::uniform_real_distribution<float> depth(-40.0f, -2.0f);
+    ReleaseWorld(&g_game.world);
+    g_game.world.triangles = static_cast<WorldTriangle*>(malloc(sizeof(WorldTriangle) * kFrameTriangles));
+    g_game.world.triangle_count = kFrameTriangles;
+    for (int i = 0; i < kFrameTriangles; ++i) {
+      WorldTriangle& t = g_game.world.triangles[i];
+      // Levels keep a texture's triangles together; the slot changes a hundred times a frame.
+      t.texture_slot = (i / 1000) % kSceneTextureCount;
+      float x = spread(random), y = spread(random) / 2, z = depth(random);
+      t.vertices[0] = {x, y, z, 0, 0};
+      t.vertices[1] = {x + 0.02f, y, z, 1, 0};
+      t.vertices[2] = {x, y + 0.02f, z, 0, 1};
+    }
+    g_game.screen_stage = 2;
+    g_game.cycle_tick = 10;
+  }
+};
+
+FrameScene* s_frames = nullptr;
+
+void DrawFrame() {
+  g_game.cycle_tick = 10;
+  DrawScene();
+  glFinish();
+}
+
+void BM_FrameOneByOne(benchmark::State& state) {
+  SetWorldBatching(false);
+  DrawFrame();
+  for (auto _ : state) DrawFrame();
+  s_frames->one_by_one = ScriptedReadFrame();
+  state.SetItemsProcessed(state.iterations() * kFrameTriangles);
+}
+
+void BM_FrameBatched(benchmark::State& state) {
+  SetWorldBatching(true);
+  DrawFrame();  // compiles the list
+  for (auto _ : state) DrawFrame();
+  if (!s_frames->one_by_one.empty() && ScriptedReadFrame() != s_frames->one_by_one) {
+    state.SkipWithError("the batched picture differs from the one-by-one picture");
+  }
+  state.SetItemsProcessed(state.iterations() * kFrameTriangles);
+}
+
+BENCHMARK(BM_ParseOurLoader)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseFgetsSscanf)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameOneByOne)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FrameBatched)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  char pattern[] = "/tmp/gorvane-bench-world-XXXXXX";
+  if (!mkdtemp(pattern)) return 1;
+  s_dir = pattern;
+  std::string previous = std::filesystem::current_path().string();
+  std::filesystem::current_path(s_dir);
+  WriteBigWorld(s_dir + "/world.dat");
+  fprintf(stderr, "generated %s/world.dat: %zu bytes, %d triangles\n", s_dir.c_str(), s_file_bytes, kFileTriangles);
+  FrameScene frames;
+  s_frames = &frames;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  s_frames = nullptr;
+  ResetGameGlobals();
+  std::filesystem::current_path(previous);
+  std::filesystem::remove_all(s_dir);
+  return 0;
+}
