@@ -57,19 +57,21 @@ turn() {
     left=$((left - step))
   done
 }
-# The status bars are drawn in the world tint of the frame before, so their brightness tells the time of day:
-# full at day and night, darker through dusk and dawn. Prints the red + green + blue of one bar pixel.
-bar() { import -window root -crop 1x1+42+60 -depth 8 txt:- | sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1+\2+\3/p' | bc; }
-# Waits (60 s at most) until the bar's brightness, in per cent of the day's, is below (-lt) or at least (-ge)
-# the given value.
-wait_bar() {
+# The time of day from the sky: the red of a pixel at the top of the view (the sky must show there) is 153 by
+# day, falls through dusk to 51 at night and rises again through dawn.
+sky_red() { import -window root -crop 1x1+320+3 -depth 8 txt:- | sed -n '2s/^[^(]*(\([0-9]*\),.*/\1/p'; }
+# Waits (90 s at most) until the sky's red compares with the value as asked (-le, -ge).
+wait_sky() {
   for _ in $(seq 300); do
-    [ "$(($(bar) * 100 / day))" "$1" "$2" ] && return 0
+    [ "$(sky_red)" "$1" "$2" ] && return 0
     sleep 0.3
   done
-  echo "the day cycle did not reach $1 $2 per cent" >&2
+  echo "the sky never reached $1 $2" >&2
   return 1
 }
+wait_day() { wait_sky -ge 152; }               # ticks 120 to 49
+wait_dusk() { wait_day; wait_sky -le 100; }    # the first tick of dusk with red at most 100: about tick 60
+wait_night() { wait_sky -le 52; }              # ticks 69 to 99
 
 cd "$here/data"
 SDL_AUDIODRIVER=dummy "$game" >"$tmp/game.log" 2>&1 &
@@ -83,7 +85,6 @@ shot title
 
 hold x 0.3
 sleep 0.6
-day=$(bar)
 shot start                 # at (0, 0) facing north: crates along the hut's north wall
 
 turn -90; hold Up 0.5      # east into the hut's east wall: pushed back to x = 2 exactly
@@ -93,7 +94,7 @@ shot doorway
 
 hold Up 1.5                # out through the doorway, south to the boundary at z = 18
 turn 180                   # face the hut across the lane
-wait_bar -lt 82            # dusk: the world tint is down to 0.8 (tick about 60)
+wait_dusk
 shot dusk
 
 turn 90; hold Up 1.2       # west, to the yard's east wall (rule 8 holds x at -10)
@@ -101,27 +102,24 @@ turn -90; hold Up 1.0      # north past the yard's corner (anywhere below z = 10
 turn 90; hold Up 0.8       # west to the boundary at x = -18
 turn 90; hold Up 1.2       # south along the boundary, to the yard wall (rule 6 holds z at 8)
 turn 10; hold Up 1.2       # a little east of south: slide along the wall into the gateway, on to the south end
-turn 170                   # face north across the yard
-wait_bar -ge 97            # night: the tint is white again under the darkest sky (tick 70 on)
-sleep 0.5
+turn 150                   # face north-north-east across the yard, towards the crates
+wait_night
 shot night
-wait_bar -lt 75            # dawn
-wait_bar -ge 100           # the next morning
-sleep 0.5
+wait_day
+sleep 0.3
 shot yard
 
-turn 10; hold Up 1.0       # north, a little west: along the wall and out through the gateway
-turn -10; hold Up 5.0      # north along the boundary to its end at z = -68
+turn 110; hold Up 1.0      # west, to the boundary at x = -18
+turn -100; hold Up 1.2     # a little east of north: slide along the wall (rule 6 holds z at 12) and out
+turn 10; hold Up 5.0       # north to the boundary's end at z = -68
 turn -90; hold Up 1.5      # east, to the west rock (rule 10 holds x at -6)
-turn -90; hold Up 0.5      # south, clear of the rocks
+turn -90; hold Up 0.6      # south, clear of the rocks
 turn 90; hold Up 0.3       # east, in front of the falls
-turn 90; hold Up 1.0       # north, to the foot of the falls (rule 9 holds z at -58)
-hold Down 0.35             # and back a few steps
-wait_bar -lt 82            # let the dusk, night and dawn pass
-wait_bar -ge 97
-wait_bar -lt 75
-wait_bar -ge 100
-sleep 0.5
+turn 90                    # facing north, the sky over the rocks
+hold Down 0.3
+wait_day
+hold Up 1.0                # to the foot of the falls (rule 9 holds z at -58)
+hold Down 0.3              # and back a few steps
 shot waterfall
 
 xdotool keydown Escape; sleep 0.2; xdotool keyup Escape

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+
 #include "app/globals.h"
 #include "image/bitmap.h"
 #include "platform/scripted/scripted.h"
@@ -231,6 +233,11 @@ TEST(LevelPlan, ShippedLevelDrawsWithItsBoxesAndStart) {
   EXPECT_GT(count("<line "), 100u) << "upright surfaces are drawn as lines";
   EXPECT_GT(count("<polygon "), 300u) << "flat surfaces are drawn as footprints";
   EXPECT_NE(std::string::npos, svg.find("id=\"start\""));
+
+  // A plan that cannot be written is a failure of the command, not a silent success.
+  std::string unwritable = std::string(tool) + " world " + world + " --svg no-such-dir/plan.svg >/dev/null 2>&1";
+  int status = system(unwritable.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
 }
 
 }  // namespace
