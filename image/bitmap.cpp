@@ -328,12 +328,11 @@ bool ReadWholeFile(const char* name, uint8_t** bytes, size_t* size, bool* out_of
   *out_of_memory = false;
   FILE* file = fopen(name, "rb");
   if (!file) return false;
-  size_t capacity = 0;
   long hint = -1;
   if (fseek(file, 0, SEEK_END) == 0) hint = ftell(file);
   rewind(file);
   // A sane size hint reads the file in one go; anything else grows as it reads.
-  capacity = hint > 0 && hint < (1L << 30) ? static_cast<size_t>(hint) + 1 : 65536;
+  size_t capacity = hint > 0 && hint < (1L << 30) ? static_cast<size_t>(hint) + 1 : 65536;
   uint8_t* buffer = static_cast<uint8_t*>(malloc(capacity));
   if (!buffer) {
     fclose(file);
