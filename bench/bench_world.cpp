@@ -185,8 +185,8 @@ void BM_FrameBatched(benchmark::State& state) {
 
 BENCHMARK(BM_ParseOurLoader)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseFgetsSscanf)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FrameOneByOne)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_FrameBatched)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FrameOneByOne)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_FrameBatched)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
 

@@ -82,6 +82,33 @@ bool BatchIsCurrent(const World& world, const TextureTable& textures) {
          memcmp(&s_batch.last, &world.triangles[world.triangle_count - 1], sizeof(WorldTriangle)) == 0;
 }
 
+// The same triangles, in the same order, for the display list: a run of triangles that share a texture becomes
+// one bind and one GL_TRIANGLES primitive. Binding the texture that is already bound changes nothing, and the
+// triangles of one primitive are drawn exactly as if each had its own, so the picture is the same; the list
+// just keeps one draw per run instead of one per triangle.
+void SubmitWorldRuns(const World& world, const TextureTable& textures) {
+  bool open = false;
+  uint32_t bound = 0;
+  for (int32_t i = 0; i < world.triangle_count; ++i) {
+    const WorldTriangle& triangle = world.triangles[i];
+    if (triangle.texture_slot < 0 || triangle.texture_slot >= kSceneTextureCount) continue;
+    uint32_t name = textures.names[triangle.texture_slot];
+    if (!open || name != bound) {
+      if (open) glEnd();
+      glBindTexture(GL_TEXTURE_2D, name);
+      glBegin(GL_TRIANGLES);
+      glNormal3f(0.0f, 0.0f, 1.0f);
+      open = true;
+      bound = name;
+    }
+    for (const WorldVertex& corner : triangle.vertices) {
+      glTexCoord2f(corner.u, corner.v);
+      glVertex3f(corner.x, corner.y, corner.z);
+    }
+  }
+  if (open) glEnd();
+}
+
 bool CompileBatch(const World& world, const TextureTable& textures) {
   // A list of this context from an earlier world; in a new context the name means nothing and is left alone.
   if (s_batch.list != 0 && s_batch.context == g_game.render_context && glIsList(s_batch.list)) {
@@ -93,7 +120,7 @@ bool CompileBatch(const World& world, const TextureTable& textures) {
   GLuint list = glGenLists(1);
   if (list == 0) return false;
   glNewList(list, GL_COMPILE);
-  SubmitWorldImmediate(world, textures);
+  SubmitWorldRuns(world, textures);
   glEndList();
   if (glGetError() != GL_NO_ERROR) {
     // Out of memory for the list: draw one by one instead.

@@ -1,5 +1,6 @@
 // How the renderer sends the world's triangles: one by one in file order, or through a display list compiled
-// from the same calls once per world, texture set and rendering context.
+// once per world, texture set and rendering context from the same triangles in the same order (a run of
+// triangles that share a texture as one primitive).
 #pragma once
 
 #include "scene/textures.h"
