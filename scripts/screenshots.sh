@@ -6,8 +6,10 @@
 #
 # The walk is steered by the level's own collision: the player is pushed to exact box edges, and turns are
 # made with the mouse (the game turns 0.05 degrees per pixel and puts the pointer back to 320,240 every
-# frame), so headings are exact whatever the frame rate. Walking distances are timed and so approximate;
-# the route only relies on them where any distance within a few steps leads to the same place.
+# frame), so headings are exact whatever the frame rate. Walking distances are timed and so approximate (a
+# loaded machine may run the game at half its 50 frames a second): most walks are held long enough to end
+# against a wall or a box at any frame rate, and the few timed ones only choose a viewpoint. The times of
+# day are read from the sky's colour, not from the clock.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,6 +43,7 @@ window_named() {
 }
 shot() { import -window root "$out/$1.png"; echo "  $1.png"; }
 hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.1; }
+pointer_x() { xdotool getmouselocation | sed 's/^x:\([0-9]*\) .*/\1/'; }
 # Turns left by the given whole degrees (negative: right), 15 degrees a frame at most.
 turn() {
   local left=$1 step
@@ -49,9 +52,15 @@ turn() {
     [ "$step" -gt 15 ] && step=15
     [ "$step" -lt -15 ] && step=-15
     xdotool mousemove $((320 - step * 20)) 240
-    # Wait until the game has read the pointer and put it back, so each move turns exactly once.
+    # The move reaches the server asynchronously: wait until it shows (or 0.1 s, when the game was quicker),
+    # then until the game has read the pointer and put it back, so each move turns exactly once and the next
+    # move is never lost on a pointer that has not come back yet.
+    for _ in $(seq 10); do
+      [ "$(pointer_x)" != 320 ] && break
+      sleep 0.01
+    done
     for _ in $(seq 100); do
-      [ "$(xdotool getmouselocation | sed 's/^x:\([0-9]*\) .*/\1/')" = 320 ] && break
+      [ "$(pointer_x)" = 320 ] && break
       sleep 0.01
     done
     left=$((left - step))
@@ -92,16 +101,16 @@ turn -90                   # facing south down the doorway strip (x 1 to 2)
 sleep 0.3
 shot doorway
 
-hold Up 1.5                # out through the doorway, south to the boundary at z = 18
+hold Up 2.0                # out through the doorway, south to the boundary at z = 18
 turn 180                   # face the hut across the lane
 wait_dusk
 shot dusk
 
-turn 90; hold Up 1.2       # west, to the yard's east wall (rule 8 holds x at -10)
-turn -90; hold Up 1.0      # north past the yard's corner (anywhere below z = 10 will do)
-turn 90; hold Up 0.8       # west to the boundary at x = -18
-turn 90; hold Up 1.2       # south along the boundary, to the yard wall (rule 6 holds z at 8)
-turn 10; hold Up 1.2       # a little east of south: slide along the wall into the gateway, on to the south end
+turn 90; hold Up 1.8       # west, to the yard's east wall (rule 8 holds x at -10)
+turn -90; hold Up 1.2      # north past the yard's corner (anywhere below z = 10 will do)
+turn 90; hold Up 1.8       # west to the boundary at x = -18
+turn 90; hold Up 2.5       # south along the boundary, to the yard wall (rule 6 holds z at 8)
+turn 10; hold Up 2.0       # a little east of south: slide along the wall into the gateway, on to the south end
 turn 150                   # face north-north-east across the yard, towards the crates
 wait_night
 shot night
@@ -109,10 +118,10 @@ wait_day
 sleep 0.3
 shot yard
 
-turn 110; hold Up 1.0      # west, to the boundary at x = -18
+turn 110; hold Up 1.5      # west, to the boundary at x = -18
 turn -100; hold Up 1.2     # a little east of north: slide along the wall (rule 6 holds z at 12) and out
-turn 10; hold Up 5.0       # north to the boundary's end at z = -68
-turn -90; hold Up 1.5      # east, to the west rock (rule 10 holds x at -6)
+turn 10; hold Up 9.0       # north to the boundary's end at z = -68
+turn -90; hold Up 2.0      # east, to the west rock (rule 10 holds x at -6)
 turn -90; hold Up 0.6      # south, clear of the rocks
 turn 90; hold Up 0.3       # east, in front of the falls
 turn 90                    # facing north, the sky over the rocks

@@ -145,12 +145,14 @@ $IM -size 128x128 xc:'#d2b67e' "$tmp/n_dune.png" -compose softlight -composite \
   "$tmp/n_grain2.png" -compose overlay -composite -modulate 100,90 "$tmp/sand.png"
 write8core "$tmp/sand.png" sand.bmp
 
-# green: grass, blades drawn as short vertical streaks over darker patches.
-$IM -size 128x128 xc:gray50 -seed 17 +noise Random -virtual-pixel tile -motion-blur 0x4+90 -colorspace gray \
-  -auto-level "$tmp/n_blades.png"
+# green: grass, fine tufts over darker and lighter patches, with no direction so it reads the same from any
+# side when seen at a low angle.
+noise 128x128 17 0.6 "$tmp/n_blades.png"
 noise 128x128 18 6 "$tmp/n_patch.png"
+$IM "$tmp/n_blades.png" -threshold 78% -negate "$tmp/n_tufts.png"
 $IM -size 128x128 xc:'#4f8a32' "$tmp/n_patch.png" -compose softlight -composite \
-  "$tmp/n_blades.png" -compose overlay -composite "$tmp/green.png"
+  "$tmp/n_blades.png" -compose overlay -composite \
+  \( -size 128x128 xc:'#86b84e' \) +swap "$tmp/n_tufts.png" -compose over -composite "$tmp/green.png"
 write8 "$tmp/green.png" green.bmp
 
 # tree: bark in the left quarter (u 0 to 0.25), leaves in the rest.
