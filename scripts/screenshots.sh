@@ -19,8 +19,9 @@ mkdir -p "$out"
 tmp=$(mktemp -d)
 xvfb_pid="" game_pid=""
 cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  # Each step on its own: a game that has already gone must not keep the X server running.
+  if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -132,5 +133,10 @@ hold Down 0.3              # and back a few steps
 shot waterfall
 
 xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
-for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.05; done
-game_pid=""
+for _ in $(seq 100); do
+  if ! kill -0 "$game_pid" 2>/dev/null; then
+    game_pid=""  # it quit by itself; otherwise the clean-up ends it
+    break
+  fi
+  sleep 0.05
+done
