@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <condition_variable>
 #include <cstring>
 #include <map>
@@ -218,7 +219,14 @@ bool OsPlaySound(const char* file_name, uint32_t flags) {
     s_sound.request.stop = file_name == nullptr;
     s_sound.request.loop = (flags & kSndLoop) != 0;
     s_sound.has_request = true;
-    if (!s_sound.loader.joinable()) s_sound.loader = std::thread(RunLoader);
+    if (!s_sound.loader.joinable()) {
+      s_sound.loader = std::thread(RunLoader);
+      // The loader is joined before the process ends (a running std::thread must not be destroyed), and the
+      // device closed before SDL itself quits.
+      static bool registered = false;
+      if (!registered) atexit(SdlShutdownSound);
+      registered = true;
+    }
   }
   s_sound.request_ready.notify_one();
   return true;

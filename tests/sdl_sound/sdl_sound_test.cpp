@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -220,6 +221,24 @@ TEST(SdlSound, NoAudioDeviceLeavesTheGameSilentAndRunning) {
   double took = Milliseconds(std::chrono::steady_clock::now() - begin).count();
   EXPECT_LT(took, 10.0);
   SdlShutdownSound();
+}
+
+// The game never shuts the sound down itself: the process must still end with its own exit code.
+TEST(SdlSound, TheProcessEndsCleanlyWithTheLoaderRunning) {
+  SoundDir dir;
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  fflush(nullptr);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    OsPlaySound("missing.wav", kSndAsync | kSndLoop);
+    SDL_Delay(100);
+    std::exit(7);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the process was killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 7);
 }
 
 // The shipped clips, as the game requests them, one request a frame: no request holds up the frame, not even the
