@@ -255,8 +255,8 @@ const char* ParseFloat(const char* p, const char* e, float* out) {
   return p;
 }
 
-// Appends to a malloc'd array, growing it as needed; false when memory runs out.
-bool Append(World* world, int32_t* capacity, const WorldTriangle& triangle) {
+// Makes room for one more triangle at the end of the malloc'd array; false when memory runs out.
+bool Reserve(World* world, int32_t* capacity) {
   if (world->triangle_count == *capacity) {
     int64_t grown = *capacity < 16 ? 16 : static_cast<int64_t>(*capacity) * 2;
     if (grown > std::numeric_limits<int32_t>::max()) grown = std::numeric_limits<int32_t>::max();
@@ -266,7 +266,6 @@ bool Append(World* world, int32_t* capacity, const WorldTriangle& triangle) {
     world->triangles = static_cast<WorldTriangle*>(bigger);
     *capacity = static_cast<int32_t>(grown);
   }
-  world->triangles[world->triangle_count++] = triangle;
   return true;
 }
 
@@ -320,7 +319,13 @@ bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<Wor
 
   bool whole = true;
   for (int32_t index = 0; index < count; ++index) {
-    WorldTriangle triangle;
+    if (!Reserve(world, &capacity)) {
+      Report(issues, line, "out of memory at " + TriangleOf(index, count) + "; loading stops here");
+      whole = false;
+      break;
+    }
+    // Read straight into the array's next free place; it counts only once it is complete and kept.
+    WorldTriangle& triangle = world->triangles[world->triangle_count];
     if (!cursor.NextKept(&begin, &end, &line)) {
       Report(issues, cursor.line, "the file ends after " + std::to_string(index) + " of " + std::to_string(count) +
                                       " triangles");
@@ -365,11 +370,7 @@ bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<Wor
       continue;
     }
     triangle.texture_slot = static_cast<int32_t>(slot);
-    if (!Append(world, &capacity, triangle)) {
-      Report(issues, slot_line, "out of memory at " + TriangleOf(index, count) + "; loading stops here");
-      whole = false;
-      break;
-    }
+    ++world->triangle_count;
   }
   // Give back what the estimate took beyond the triangles read.
   if (world->triangle_count == 0) {
