@@ -19,21 +19,21 @@
 
 namespace {
 
-Ms3dFileSpec GeneratedModel(int n) {
-  Ms3dFileSpec spec;
-  spec.vertices.resize(n);
+Ms3dFileRecord GeneratedModel(int n) {
+  Ms3dFileRecord layout;
+  layout.vertices.resize(n);
   for (int i = 0; i < n; i++) {
-    spec.vertices[i].position[0] = static_cast<float>(i % 256);
-    spec.vertices[i].position[1] = static_cast<float>(i / 256);
-    spec.vertices[i].position[2] = static_cast<float>(i % 7);
-    spec.vertices[i].bone_id = 0xFF;  // no joint
+    layout.vertices[i].position[0] = static_cast<float>(i % 256);
+    layout.vertices[i].position[1] = static_cast<float>(i / 256);
+    layout.vertices[i].position[2] = static_cast<float>(i % 7);
+    layout.vertices[i].bone_id = 0xFF;  // no joint
   }
-  spec.triangles.resize(n);
-  Ms3dGroupSpec group;
+  layout.triangles.resize(n);
+  Ms3dGroupRecord group;
   group.material_byte = 0;
   group.triangle_indices.resize(n);
   for (int i = 0; i < n; i++) {
-    Ms3dTriangleSpec& triangle = spec.triangles[i];
+    Ms3dTriangleRecord& triangle = layout.triangles[i];
     for (int k = 0; k < 3; k++) {
       triangle.vertex_indices[k] = static_cast<uint16_t>((i + k) % n);
       triangle.s[k] = 0.25f * k;
@@ -41,16 +41,16 @@ Ms3dFileSpec GeneratedModel(int n) {
     }
     group.triangle_indices[i] = static_cast<uint16_t>(i);
   }
-  spec.groups = {group};
-  spec.materials.resize(1);
+  layout.groups = {group};
+  layout.materials.resize(1);
   // The keyframe header and an empty joint section, which assimp expects after the materials.
   std::string trailing;
   ms3d_writer::PutF32(&trailing, 24);
   ms3d_writer::PutF32(&trailing, 0);
   ms3d_writer::PutU32(&trailing, 1);
   ms3d_writer::PutU16(&trailing, 0);
-  spec.trailing = trailing;
-  return spec;
+  layout.trailing = trailing;
+  return layout;
 }
 
 // The generated files, written once into a temporary directory that goes at exit.

@@ -51,38 +51,38 @@ std::string PotionBitmap() {
 
 // A textured triangle on the left, an untextured one on the right and an empty group between them. The
 // textured corners all sit at file t = 0.75, which in OpenGL's orientation is the bottom quarter: blue.
-Ms3dFileSpec TwoTriangles() {
-  Ms3dFileSpec spec;
+Ms3dFileRecord TwoTriangles() {
+  Ms3dFileRecord layout;
   const float corners[6][2] = {{-0.9f, -0.9f}, {-0.1f, -0.9f}, {-0.9f, 0.9f},
                                {0.1f, -0.9f},  {0.9f, -0.9f},  {0.9f, 0.9f}};
   for (const auto& corner : corners) {
-    Ms3dVertexSpec vertex;
+    Ms3dVertexRecord vertex;
     vertex.position[0] = corner[0];
     vertex.position[1] = corner[1];
-    spec.vertices.push_back(vertex);
+    layout.vertices.push_back(vertex);
   }
   for (uint16_t first : {0, 3}) {
-    Ms3dTriangleSpec triangle;
+    Ms3dTriangleRecord triangle;
     for (int k = 0; k < 3; k++) {
       triangle.vertex_indices[k] = static_cast<uint16_t>(first + k);
       triangle.s[k] = 0.5f;
       triangle.t[k] = 0.75f;
     }
-    spec.triangles.push_back(triangle);
+    layout.triangles.push_back(triangle);
   }
-  Ms3dGroupSpec textured;
+  Ms3dGroupRecord textured;
   textured.triangle_indices = {0};
   textured.material_byte = 0;
-  Ms3dGroupSpec empty;
+  Ms3dGroupRecord empty;
   empty.material_byte = 0;
-  Ms3dGroupSpec bare;
+  Ms3dGroupRecord bare;
   bare.triangle_indices = {1};
   bare.material_byte = 0xFF;
-  spec.groups = {textured, empty, bare};
-  Ms3dMaterialSpec material;
+  layout.groups = {textured, empty, bare};
+  Ms3dMaterialRecord material;
   material.texture_file = "potion.bmp";
-  spec.materials = {material};
-  return spec;
+  layout.materials = {material};
+  return layout;
 }
 
 // A white current colour on black, with x and y from -1 to 1 across the frame, as the title screen draws in
@@ -172,11 +172,11 @@ TEST_F(ModelDrawing, TexturingEndsAsItBeganWhateverTheMeshesDid) {
 }
 
 TEST_F(ModelDrawing, MaterialTexturesComeFromTheirFileNamesOnly) {
-  Ms3dFileSpec spec = TwoTriangles();
-  spec.materials.resize(2);
-  spec.materials[1].texture_file = "";
+  Ms3dFileRecord layout = TwoTriangles();
+  layout.materials.resize(2);
+  layout.materials[1].texture_file = "";
   directory_.Write("potion.bmp", PotionBitmap());
-  directory_.Write("two.ms3d", WriteMs3d(spec));
+  directory_.Write("two.ms3d", WriteMs3d(layout));
   ASSERT_TRUE(model_.LoadFromFile("two.ms3d"));
   EXPECT_NE(model_.materials[0].texture, 0u);
   EXPECT_EQ(model_.materials[1].texture, 0u);

@@ -15,24 +15,24 @@
 
 namespace {
 
-std::map<std::string, Ms3dFileSpec> Seeds() {
-  std::map<std::string, Ms3dFileSpec> seeds;
-  seeds["empty.ms3d"] = Ms3dFileSpec{};
+std::map<std::string, Ms3dFileRecord> Seeds() {
+  std::map<std::string, Ms3dFileRecord> seeds;
+  seeds["empty.ms3d"] = Ms3dFileRecord{};
   seeds["small-v4.ms3d"] = SmallMs3dModel();
-  Ms3dFileSpec v3 = SmallMs3dModel();
+  Ms3dFileRecord v3 = SmallMs3dModel();
   v3.version = 3;
   seeds["small-v3.ms3d"] = v3;
-  Ms3dFileSpec trailing = SmallMs3dModel();
+  Ms3dFileRecord trailing = SmallMs3dModel();
   trailing.trailing = std::string("\x01\x00\x00\x00", 4) + "comments and joints";
   seeds["trailing.ms3d"] = trailing;
-  Ms3dFileSpec names = SmallMs3dModel();
+  Ms3dFileRecord names = SmallMs3dModel();
   names.materials.resize(2);
   names.materials[1].texture_file = std::string(128, 't');
   names.groups[1].material_byte = 1;
-  names.groups.push_back(Ms3dGroupSpec{});
+  names.groups.push_back(Ms3dGroupRecord{});
   names.groups.back().material_byte = 0x80;
   seeds["full-texture-name.ms3d"] = names;
-  Ms3dFileSpec shared = SmallMs3dModel();
+  Ms3dFileRecord shared = SmallMs3dModel();
   shared.groups[0].triangle_indices = {0, 1, 1, 0};
   shared.groups[1].triangle_indices = {};
   seeds["shared-triangles.ms3d"] = shared;
@@ -45,7 +45,7 @@ TEST(Ms3dSeedCorpus, EverySeedReads) {
   const std::filesystem::path directory = std::filesystem::path(source) / "fuzz" / "corpus" / "ms3d";
   if (getenv("GORVANE_WRITE_MS3D_CORPUS")) {
     std::filesystem::create_directories(directory);
-    for (const auto& [name, spec] : Seeds()) std::ofstream(directory / name, std::ios::binary) << WriteMs3d(spec);
+    for (const auto& [name, layout] : Seeds()) std::ofstream(directory / name, std::ios::binary) << WriteMs3d(layout);
   }
   int seeds = 0;
   for (const auto& entry : std::filesystem::directory_iterator(directory)) {

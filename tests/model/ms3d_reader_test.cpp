@@ -56,19 +56,19 @@ std::string Content(const ModelBase& model) {
 }
 
 // A model that is already loaded with something else, to see that a failed read leaves it alone.
-Ms3dFileSpec OtherModel() {
-  Ms3dFileSpec spec;
-  Ms3dVertexSpec vertex;
+Ms3dFileRecord OtherModel() {
+  Ms3dFileRecord layout;
+  Ms3dVertexRecord vertex;
   vertex.position[0] = 5;
-  spec.vertices = {vertex, vertex, vertex};
-  Ms3dTriangleSpec triangle;
+  layout.vertices = {vertex, vertex, vertex};
+  Ms3dTriangleRecord triangle;
   triangle.vertex_indices[1] = 1;
   triangle.vertex_indices[2] = 2;
-  spec.triangles = {triangle};
-  Ms3dGroupSpec group;
+  layout.triangles = {triangle};
+  Ms3dGroupRecord group;
   group.triangle_indices = {0, 0};
-  spec.groups = {group};
-  return spec;
+  layout.groups = {group};
+  return layout;
 }
 
 // Files are read from a working directory of their own, with a context current for the material textures.
@@ -84,7 +84,7 @@ class Ms3dReading : public GameTest {
     context_.reset();
     GameTest::TearDown();
   }
-  bool Load(const Ms3dFileSpec& spec) { return LoadBytes(WriteMs3d(spec)); }
+  bool Load(const Ms3dFileRecord& layout) { return LoadBytes(WriteMs3d(layout)); }
   bool LoadBytes(const std::string& bytes) {
     directory_.Write("model.ms3d", bytes);
     return model_.LoadFromFile("model.ms3d");
@@ -100,12 +100,12 @@ class Ms3dReading : public GameTest {
 using Ms3dHeader = Ms3dReading;
 
 TEST_F(Ms3dHeader, Versions3And4ReadTheSame) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.version = 3;
-  ASSERT_TRUE(Load(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.version = 3;
+  ASSERT_TRUE(Load(layout));
   const std::string version3 = Content(model_);
-  spec.version = 4;
-  ASSERT_TRUE(Load(spec));
+  layout.version = 4;
+  ASSERT_TRUE(Load(layout));
   EXPECT_EQ(Content(model_), version3);
   EXPECT_EQ(model_.triangle_count, 2);
 }
@@ -114,15 +114,15 @@ TEST_F(Ms3dHeader, OtherVersionsWrongIdsAndShortHeadersAreRefused) {
   Preload();
   const std::string before = Snapshot(model_);
   for (int version : {2, 5, 0, -1}) {
-    Ms3dFileSpec spec = SmallMs3dModel();
-    spec.version = version;
-    EXPECT_FALSE(Load(spec)) << "version " << version;
+    Ms3dFileRecord layout = SmallMs3dModel();
+    layout.version = version;
+    EXPECT_FALSE(Load(layout)) << "version " << version;
   }
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.id = "MS3D000001";
-  EXPECT_FALSE(Load(spec)) << "id wrong in its last byte";
-  spec.id = "ms3d000000";
-  EXPECT_FALSE(Load(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.id = "MS3D000001";
+  EXPECT_FALSE(Load(layout)) << "id wrong in its last byte";
+  layout.id = "ms3d000000";
+  EXPECT_FALSE(Load(layout));
   std::string bytes = WriteMs3d(SmallMs3dModel());
   for (size_t size : {0, 9, 10, 13}) EXPECT_FALSE(LoadBytes(bytes.substr(0, size))) << size << " bytes";
   EXPECT_FALSE(model_.LoadFromFile("no such file.ms3d"));
@@ -132,15 +132,15 @@ TEST_F(Ms3dHeader, OtherVersionsWrongIdsAndShortHeadersAreRefused) {
 using Ms3dFields = Ms3dReading;
 
 TEST_F(Ms3dFields, EveryFieldLandsWhereTheModelKeepsIt) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.vertices[2].position[0] = 1.5f;
-  spec.vertices[2].position[1] = -2.25f;
-  spec.vertices[2].position[2] = 3.125f;
-  spec.triangles[1].normals[2][0] = 0.5f;
-  spec.triangles[1].normals[2][1] = -0.5f;
-  spec.triangles[1].normals[2][2] = 0.25f;
-  spec.triangles[1].s[2] = 0.375f;
-  Ms3dMaterialSpec& material = spec.materials[0];
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.vertices[2].position[0] = 1.5f;
+  layout.vertices[2].position[1] = -2.25f;
+  layout.vertices[2].position[2] = 3.125f;
+  layout.triangles[1].normals[2][0] = 0.5f;
+  layout.triangles[1].normals[2][1] = -0.5f;
+  layout.triangles[1].normals[2][2] = 0.25f;
+  layout.triangles[1].s[2] = 0.375f;
+  Ms3dMaterialRecord& material = layout.materials[0];
   const float colours[4][4] = {{0.1f, 0.2f, 0.3f, 0.4f}, {0.5f, 0.6f, 0.7f, 0.8f}, {0.9f, 1, 0, 0.5f},
                                {0.25f, 0.5f, 0.75f, 1}};
   memcpy(material.ambient, colours[0], sizeof colours[0]);
@@ -148,7 +148,7 @@ TEST_F(Ms3dFields, EveryFieldLandsWhereTheModelKeepsIt) {
   memcpy(material.specular, colours[2], sizeof colours[2]);
   memcpy(material.emissive, colours[3], sizeof colours[3]);
   material.shininess = 42.5f;
-  ASSERT_TRUE(Load(spec));
+  ASSERT_TRUE(Load(layout));
 
   ASSERT_EQ(model_.vertex_count, 4);
   EXPECT_EQ(model_.vertices[1].bone_id, 1);
@@ -185,36 +185,36 @@ TEST_F(Ms3dFields, EveryFieldLandsWhereTheModelKeepsIt) {
 }
 
 TEST_F(Ms3dFields, TextureCoordinatesAreTurnedToOpenGLOrientation) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.triangles[0].t[0] = 0.25f;
-  spec.triangles[0].t[1] = 0.0f;
-  spec.triangles[0].t[2] = 1.0f;
-  ASSERT_TRUE(Load(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.triangles[0].t[0] = 0.25f;
+  layout.triangles[0].t[1] = 0.0f;
+  layout.triangles[0].t[2] = 1.0f;
+  ASSERT_TRUE(Load(layout));
   EXPECT_EQ(model_.triangles[0].t[0], 0.75f);
   EXPECT_EQ(model_.triangles[0].t[1], 1.0f);
   EXPECT_EQ(model_.triangles[0].t[2], 0.0f);
 }
 
 TEST_F(Ms3dFields, MaterialBytesFrom0x80UpMeanNoMaterial) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.groups[0].material_byte = 0xFF;
-  spec.groups[1].material_byte = 0x80;
-  ASSERT_TRUE(Load(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.groups[0].material_byte = 0xFF;
+  layout.groups[1].material_byte = 0x80;
+  ASSERT_TRUE(Load(layout));
   EXPECT_EQ(model_.meshes[0].material_index, -1);
   EXPECT_EQ(model_.meshes[1].material_index, -128);
 }
 
 TEST_F(Ms3dFields, IndicesFrom32768UpStayPositive) {
-  Ms3dFileSpec spec;
-  spec.vertices.resize(65535);
-  spec.triangles.resize(40000);
-  spec.triangles[39999].vertex_indices[0] = 32768;
-  spec.triangles[39999].vertex_indices[1] = 65534;
-  spec.triangles[39999].vertex_indices[2] = 40000;
-  Ms3dGroupSpec group;
+  Ms3dFileRecord layout;
+  layout.vertices.resize(65535);
+  layout.triangles.resize(40000);
+  layout.triangles[39999].vertex_indices[0] = 32768;
+  layout.triangles[39999].vertex_indices[1] = 65534;
+  layout.triangles[39999].vertex_indices[2] = 40000;
+  Ms3dGroupRecord group;
   group.triangle_indices = {32768, 39999, 0};
-  spec.groups = {group};
-  ASSERT_TRUE(Load(spec));
+  layout.groups = {group};
+  ASSERT_TRUE(Load(layout));
   EXPECT_EQ(model_.vertex_count, 65535);
   EXPECT_EQ(model_.triangle_count, 40000);
   EXPECT_EQ(model_.triangles[39999].vertex_indices[0], 32768);
@@ -225,13 +225,13 @@ TEST_F(Ms3dFields, IndicesFrom32768UpStayPositive) {
 }
 
 TEST_F(Ms3dFields, TextureNamesEmptyOrFillingTheirField) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.materials.resize(3);
-  spec.materials[0].texture_file = "";
-  spec.materials[1].texture_file = std::string(128, 'a');  // no zero byte in the field
-  spec.materials[1].alpha_file = "alpha.bmp";              // the field that follows must not run into the name
-  spec.materials[2].texture_file = std::string(127, 'b');
-  ASSERT_TRUE(Load(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.materials.resize(3);
+  layout.materials[0].texture_file = "";
+  layout.materials[1].texture_file = std::string(128, 'a');  // no zero byte in the field
+  layout.materials[1].alpha_file = "alpha.bmp";              // the field that follows must not run into the name
+  layout.materials[2].texture_file = std::string(127, 'b');
+  ASSERT_TRUE(Load(layout));
   EXPECT_STREQ(model_.materials[0].texture_file, "");
   EXPECT_EQ(model_.materials[0].texture, 0u);
   EXPECT_EQ(std::string(model_.materials[1].texture_file), std::string(128, 'a'));
@@ -242,7 +242,7 @@ TEST_F(Ms3dFields, TextureNamesEmptyOrFillingTheirField) {
 TEST_F(Ms3dFields, AllCountsZeroGiveAnEmptyModel) {
   // Loaded with something else first: its data is released (the sanitizer build reports a leak otherwise).
   Preload();
-  ASSERT_TRUE(Load(Ms3dFileSpec{}));
+  ASSERT_TRUE(Load(Ms3dFileRecord{}));
   EXPECT_EQ(model_.vertex_count, 0);
   EXPECT_EQ(model_.triangle_count, 0);
   EXPECT_EQ(model_.mesh_count, 0);
@@ -252,12 +252,12 @@ TEST_F(Ms3dFields, AllCountsZeroGiveAnEmptyModel) {
 }
 
 TEST_F(Ms3dFields, WhatFollowsTheMaterialsIsIgnored) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  ASSERT_TRUE(Load(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  ASSERT_TRUE(Load(layout));
   const std::string plain = Content(model_);
   // Joints, comments and later extensions: here bytes that are no section at all.
-  spec.trailing = std::string("\x02\x00 not a section", 15) + std::string(1000, '\xFF');
-  ASSERT_TRUE(Load(spec));
+  layout.trailing = std::string("\x02\x00 not a section", 15) + std::string(1000, '\xFF');
+  ASSERT_TRUE(Load(layout));
   EXPECT_EQ(Content(model_), plain);
 }
 
@@ -266,9 +266,9 @@ using Ms3dDamagedFiles = Ms3dReading;
 TEST_F(Ms3dDamagedFiles, EveryTruncationIsRefusedAndLeavesTheModelAlone) {
   Preload();
   const std::string before = Snapshot(model_);
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.groups[1].triangle_indices = {1, 0, 1};
-  const std::string bytes = WriteMs3d(spec);
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.groups[1].triangle_indices = {1, 0, 1};
+  const std::string bytes = WriteMs3d(layout);
   for (size_t size = 0; size < bytes.size(); size++) {
     ASSERT_FALSE(LoadBytes(bytes.substr(0, size))) << "cut at " << size << " of " << bytes.size();
     ASSERT_EQ(Snapshot(model_), before) << "cut at " << size;
@@ -280,24 +280,24 @@ TEST_F(Ms3dDamagedFiles, IndicesOutOfRangeAreRefusedAndLeaveTheModelAlone) {
   Preload();
   const std::string before = Snapshot(model_);
   {
-    Ms3dFileSpec spec = SmallMs3dModel();
-    spec.triangles[1].vertex_indices[2] = 4;  // one past the last vertex
-    EXPECT_FALSE(Load(spec)) << "vertex index";
+    Ms3dFileRecord layout = SmallMs3dModel();
+    layout.triangles[1].vertex_indices[2] = 4;  // one past the last vertex
+    EXPECT_FALSE(Load(layout)) << "vertex index";
   }
   {
-    Ms3dFileSpec spec = SmallMs3dModel();
-    spec.groups[1].triangle_indices = {1, 2};  // one past the last triangle
-    EXPECT_FALSE(Load(spec)) << "triangle index";
+    Ms3dFileRecord layout = SmallMs3dModel();
+    layout.groups[1].triangle_indices = {1, 2};  // one past the last triangle
+    EXPECT_FALSE(Load(layout)) << "triangle index";
   }
   {
-    Ms3dFileSpec spec = SmallMs3dModel();
-    spec.groups[1].material_byte = 1;  // one past the last material
-    EXPECT_FALSE(Load(spec)) << "material index";
+    Ms3dFileRecord layout = SmallMs3dModel();
+    layout.groups[1].material_byte = 1;  // one past the last material
+    EXPECT_FALSE(Load(layout)) << "material index";
   }
   {
-    Ms3dFileSpec spec = SmallMs3dModel();
-    spec.materials.clear();  // the first group still names material 0
-    EXPECT_FALSE(Load(spec)) << "material index with no materials";
+    Ms3dFileRecord layout = SmallMs3dModel();
+    layout.materials.clear();  // the first group still names material 0
+    EXPECT_FALSE(Load(layout)) << "material index with no materials";
   }
   EXPECT_EQ(Snapshot(model_), before);
 }

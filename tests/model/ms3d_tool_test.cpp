@@ -43,9 +43,9 @@ class Ms3dTool : public ::testing::Test {
 };
 
 TEST_F(Ms3dTool, AGoodFilePrintsItsSummary) {
-  Ms3dFileSpec spec = SmallMs3dModel();
-  spec.version = 3;
-  directory_.Write("small.ms3d", WriteMs3d(spec));
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.version = 3;
+  directory_.Write("small.ms3d", WriteMs3d(layout));
   ToolRun run = RunTool("ms3d small.ms3d");
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, "{\"version\": 3, \"vertices\": 4, \"triangles\": 2, \"meshes\": 2, \"materials\": 1}\n");

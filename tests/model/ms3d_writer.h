@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-struct Ms3dVertexSpec {
+struct Ms3dVertexRecord {
   float position[3] = {0, 0, 0};
   uint8_t bone_id = 0;
   uint8_t flags = 0;
   uint8_t reference_count = 0;
 };
 
-struct Ms3dTriangleSpec {
+struct Ms3dTriangleRecord {
   uint16_t vertex_indices[3] = {0, 0, 0};
   float normals[3][3] = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
   float s[3] = {0, 0, 0};
@@ -25,14 +25,14 @@ struct Ms3dTriangleSpec {
   uint8_t group_index = 0;
 };
 
-struct Ms3dGroupSpec {
+struct Ms3dGroupRecord {
   std::string name = "group";  // up to 32 bytes
   std::vector<uint16_t> triangle_indices;
   uint8_t material_byte = 0xFF;  // 0xFF: no material
   uint8_t flags = 0;
 };
 
-struct Ms3dMaterialSpec {
+struct Ms3dMaterialRecord {
   std::string name = "material";
   float ambient[4] = {0.2f, 0.2f, 0.2f, 1};
   float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
@@ -45,13 +45,13 @@ struct Ms3dMaterialSpec {
   std::string alpha_file;
 };
 
-struct Ms3dFileSpec {
+struct Ms3dFileRecord {
   std::string id = "MS3D000000";
   int32_t version = 4;
-  std::vector<Ms3dVertexSpec> vertices;
-  std::vector<Ms3dTriangleSpec> triangles;
-  std::vector<Ms3dGroupSpec> groups;
-  std::vector<Ms3dMaterialSpec> materials;
+  std::vector<Ms3dVertexRecord> vertices;
+  std::vector<Ms3dTriangleRecord> triangles;
+  std::vector<Ms3dGroupRecord> groups;
+  std::vector<Ms3dMaterialRecord> materials;
   std::string trailing;  // bytes after the material section
 };
 
@@ -88,23 +88,23 @@ inline void PutField(std::string* out, const std::string& text, size_t size) {
 }  // namespace ms3d_writer
 
 // The file's bytes.
-inline std::string WriteMs3d(const Ms3dFileSpec& spec) {
+inline std::string WriteMs3d(const Ms3dFileRecord& layout) {
   using namespace ms3d_writer;
   std::string out;
-  out.reserve(16 + spec.vertices.size() * 15 + spec.triangles.size() * 70 + spec.materials.size() * 361);
-  PutField(&out, spec.id, 10);
-  PutU32(&out, static_cast<uint32_t>(spec.version));
+  out.reserve(16 + layout.vertices.size() * 15 + layout.triangles.size() * 70 + layout.materials.size() * 361);
+  PutField(&out, layout.id, 10);
+  PutU32(&out, static_cast<uint32_t>(layout.version));
 
-  PutU16(&out, static_cast<uint16_t>(spec.vertices.size()));
-  for (const Ms3dVertexSpec& vertex : spec.vertices) {
+  PutU16(&out, static_cast<uint16_t>(layout.vertices.size()));
+  for (const Ms3dVertexRecord& vertex : layout.vertices) {
     PutU8(&out, vertex.flags);
     PutFloats(&out, vertex.position, 3);
     PutU8(&out, vertex.bone_id);
     PutU8(&out, vertex.reference_count);
   }
 
-  PutU16(&out, static_cast<uint16_t>(spec.triangles.size()));
-  for (const Ms3dTriangleSpec& triangle : spec.triangles) {
+  PutU16(&out, static_cast<uint16_t>(layout.triangles.size()));
+  for (const Ms3dTriangleRecord& triangle : layout.triangles) {
     PutU16(&out, triangle.flags);
     for (uint16_t index : triangle.vertex_indices) PutU16(&out, index);
     PutFloats(&out, &triangle.normals[0][0], 9);
@@ -114,8 +114,8 @@ inline std::string WriteMs3d(const Ms3dFileSpec& spec) {
     PutU8(&out, triangle.group_index);
   }
 
-  PutU16(&out, static_cast<uint16_t>(spec.groups.size()));
-  for (const Ms3dGroupSpec& group : spec.groups) {
+  PutU16(&out, static_cast<uint16_t>(layout.groups.size()));
+  for (const Ms3dGroupRecord& group : layout.groups) {
     PutU8(&out, group.flags);
     PutField(&out, group.name, 32);
     PutU16(&out, static_cast<uint16_t>(group.triangle_indices.size()));
@@ -123,8 +123,8 @@ inline std::string WriteMs3d(const Ms3dFileSpec& spec) {
     PutU8(&out, group.material_byte);
   }
 
-  PutU16(&out, static_cast<uint16_t>(spec.materials.size()));
-  for (const Ms3dMaterialSpec& material : spec.materials) {
+  PutU16(&out, static_cast<uint16_t>(layout.materials.size()));
+  for (const Ms3dMaterialRecord& material : layout.materials) {
     PutField(&out, material.name, 32);
     PutFloats(&out, material.ambient, 4);
     PutFloats(&out, material.diffuse, 4);
@@ -136,29 +136,29 @@ inline std::string WriteMs3d(const Ms3dFileSpec& spec) {
     PutField(&out, material.texture_file, 128);
     PutField(&out, material.alpha_file, 128);
   }
-  out.append(spec.trailing);
+  out.append(layout.trailing);
   return out;
 }
 
 // A small, valid model: two triangles sharing an edge, each in a group of its own; the first group has a
 // textured material, the second none.
-inline Ms3dFileSpec SmallMs3dModel() {
-  Ms3dFileSpec spec;
+inline Ms3dFileRecord SmallMs3dModel() {
+  Ms3dFileRecord layout;
   const float corners[4][3] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
   for (int i = 0; i < 4; i++) {
-    Ms3dVertexSpec vertex;
+    Ms3dVertexRecord vertex;
     memcpy(vertex.position, corners[i], sizeof vertex.position);
     vertex.bone_id = static_cast<uint8_t>(i == 3 ? 0xFF : i);
-    spec.vertices.push_back(vertex);
+    layout.vertices.push_back(vertex);
   }
-  Ms3dTriangleSpec first;
+  Ms3dTriangleRecord first;
   first.vertex_indices[0] = 0;
   first.vertex_indices[1] = 1;
   first.vertex_indices[2] = 2;
   first.s[1] = 1;
   first.s[2] = 1;
   first.t[2] = 1;
-  Ms3dTriangleSpec second;
+  Ms3dTriangleRecord second;
   second.vertex_indices[0] = 0;
   second.vertex_indices[1] = 2;
   second.vertex_indices[2] = 3;
@@ -167,19 +167,19 @@ inline Ms3dFileSpec SmallMs3dModel() {
   second.t[1] = 1;
   second.t[2] = 1;
   second.group_index = 1;
-  spec.triangles = {first, second};
-  Ms3dGroupSpec textured;
+  layout.triangles = {first, second};
+  Ms3dGroupRecord textured;
   textured.name = "textured";
   textured.triangle_indices = {0};
   textured.material_byte = 0;
-  Ms3dGroupSpec bare;
+  Ms3dGroupRecord bare;
   bare.name = "bare";
   bare.triangle_indices = {1};
   bare.material_byte = 0xFF;
-  spec.groups = {textured, bare};
-  Ms3dMaterialSpec material;
+  layout.groups = {textured, bare};
+  Ms3dMaterialRecord material;
   material.texture_file = "potion.bmp";
   material.shininess = 12;
-  spec.materials = {material};
-  return spec;
+  layout.materials = {material};
+  return layout;
 }
