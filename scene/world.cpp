@@ -373,11 +373,12 @@ bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<Wor
     ++world->triangle_count;
   }
   // Give back what the estimate took beyond the triangles read.
-  if (world->triangle_count == 0) {
+  if (world->triangle_count <= 0) {
     free(world->triangles);
     world->triangles = nullptr;
   } else if (world->triangle_count < capacity) {
-    void* fitted = realloc(world->triangles, static_cast<size_t>(world->triangle_count) * sizeof(WorldTriangle));
+    size_t kept = static_cast<uint32_t>(world->triangle_count);
+    void* fitted = realloc(world->triangles, kept * sizeof(WorldTriangle));
     if (fitted) world->triangles = static_cast<WorldTriangle*>(fitted);
   }
   if (whole && cursor.NextKept(&begin, &end, &line)) {
