@@ -51,6 +51,9 @@ void BM_FramePacing(benchmark::State& state) {
   state.counters["p99_ms"] = Percentile(intervals_ms, 0.99);
   state.counters["max_wait_overshoot_ms"] = *std::max_element(overshoots_ms.begin(), overshoots_ms.end());
   state.counters["median_wait_overshoot_ms"] = Percentile(overshoots_ms, 0.5);
+  state.counters["p99_wait_overshoot_ms"] = Percentile(overshoots_ms, 0.99);
+  state.counters["waits_past_0.05ms"] =
+      static_cast<double>(std::count_if(overshoots_ms.begin(), overshoots_ms.end(), [](double o) { return o > 0.05; }));
 }
 
 BENCHMARK(BM_FramePacing)->Iterations(1)->Unit(benchmark::kMillisecond);

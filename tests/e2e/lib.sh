@@ -5,8 +5,16 @@ E2E_TMP=$(mktemp -d /tmp/gorvane-e2e-XXXXXX)
 XVFB_PID=""
 GAME_PID=""
 
+# Ends the game (asking first, then forcing) before its X server, so nothing is left running.
 cleanup() {
-  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+  if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
+    kill "$GAME_PID" 2>/dev/null
+    for _ in $(seq 1 40); do
+      kill -0 "$GAME_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    kill -9 "$GAME_PID" 2>/dev/null
+  fi
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   rm -rf "$E2E_TMP"
 }
