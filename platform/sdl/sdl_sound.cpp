@@ -50,7 +50,7 @@ struct SdlSound {
   // Loader thread only, from here on.
   bool tried = false;  // a device was asked for
   SDL_AudioDeviceID device = 0;
-  SDL_AudioSpec spec = {};
+  SDL_AudioSpec audio_format = {};
   // Shared with the audio thread, under SDL_LockAudioDevice.
   Clip playing;
   size_t position = 0;
@@ -72,7 +72,7 @@ constexpr Uint16 kBufferFrames = 512;
 constexpr double kToneSeconds = 0.15;
 
 void SDLCALL MixClip(void*, Uint8* stream, int length) {
-  memset(stream, s_sound.spec.silence, static_cast<size_t>(length));
+  memset(stream, s_sound.audio_format.silence, static_cast<size_t>(length));
   const std::vector<Uint8>* clip = s_sound.playing.get();
   if (!clip || clip->empty()) return;
   size_t wanted = static_cast<size_t>(length);
@@ -104,7 +104,7 @@ bool OpenDevice() {
   want.channels = kChannels;
   want.samples = kBufferFrames;
   want.callback = MixClip;
-  s_sound.device = SDL_OpenAudioDevice(nullptr, 0, &want, &s_sound.spec, 0);
+  s_sound.device = SDL_OpenAudioDevice(nullptr, 0, &want, &s_sound.audio_format, 0);
   if (s_sound.device == 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     s_sound.failed = true;
@@ -117,8 +117,8 @@ bool OpenDevice() {
 // Converts samples in the given format to the device's; null when SDL cannot.
 Clip ConvertToDevice(const Uint8* data, Uint32 length, SDL_AudioFormat format, Uint8 channels, int frequency) {
   SDL_AudioCVT cvt;
-  int built = SDL_BuildAudioCVT(&cvt, format, channels, frequency, s_sound.spec.format, s_sound.spec.channels,
-                                s_sound.spec.freq);
+  int built = SDL_BuildAudioCVT(&cvt, format, channels, frequency, s_sound.audio_format.format, s_sound.audio_format.channels,
+                                s_sound.audio_format.freq);
   if (built < 0) return nullptr;
   if (built == 0) return std::make_shared<const std::vector<Uint8>>(data, data + length);
   std::vector<Uint8> work(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
@@ -128,17 +128,17 @@ Clip ConvertToDevice(const Uint8* data, Uint32 length, SDL_AudioFormat format, U
   if (SDL_ConvertAudio(&cvt) != 0) return nullptr;
   work.resize(static_cast<size_t>(cvt.len_cvt));
   // Keep whole sample frames only, so a loop never shifts its channels.
-  size_t frame = static_cast<size_t>(SDL_AUDIO_BITSIZE(s_sound.spec.format) / 8) * s_sound.spec.channels;
+  size_t frame = static_cast<size_t>(SDL_AUDIO_BITSIZE(s_sound.audio_format.format) / 8) * s_sound.audio_format.channels;
   work.resize(work.size() - work.size() % frame);
   return std::make_shared<const std::vector<Uint8>>(std::move(work));
 }
 
 Clip LoadClip(const char* file_name) {
-  SDL_AudioSpec spec;
+  SDL_AudioSpec audio_format;
   Uint8* data = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV(file_name, &spec, &data, &length)) return nullptr;
-  Clip clip = ConvertToDevice(data, length, spec.format, spec.channels, spec.freq);
+  if (!SDL_LoadWAV(file_name, &audio_format, &data, &length)) return nullptr;
+  Clip clip = ConvertToDevice(data, length, audio_format.format, audio_format.channels, audio_format.freq);
   SDL_FreeWAV(data);
   return clip;
 }
