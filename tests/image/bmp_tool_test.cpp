@@ -1,37 +1,18 @@
 // gorvane-assets bmp, run as a level maker runs it: the size line, the PPM picture, the game's message on a
 // bad file, the exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "tests/image/bmp_files.h"
-#include "tests/support/game_test.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
 using namespace bmp_test;
 
-struct ToolRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-  const std::string command = std::string("'") + getenv("GORVANE_ASSETS") + "' " + arguments + " >out.txt 2>err.txt";
-  int status = system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes("out.txt"), ReadFileBytes("err.txt")};
-}
-
-class BmpTool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!getenv("GORVANE_ASSETS")) GTEST_SKIP() << "GORVANE_ASSETS names no tool (run through ctest)";
-  }
-  ScopedWorkingDirectory directory_;
-};
+using BmpTool = ToolTest;
 
 TEST_F(BmpTool, AGoodFilePrintsItsSizeAndWritesThePictureTopRowFirst) {
   // Bottom row blue, green; top row red, white.

@@ -1,46 +1,16 @@
 // gorvane-assets ms3d, run as a modeller runs it: the summary line, the reason on failure, the exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "tests/model/ms3d_writer.h"
-#include "tests/support/game_test.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
-struct ToolRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  std::string text;
-  if (FILE* file = fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    fclose(file);
-  }
-  return text;
-}
-
-// Runs the tool in the current directory with the arguments as given (already quoted for the shell).
-ToolRun RunTool(const std::string& arguments) {
-  const std::string command = std::string("'") + getenv("GORVANE_ASSETS") + "' " + arguments + " >out.txt 2>err.txt";
-  int status = system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText("out.txt"), ReadText("err.txt")};
-}
-
-class Ms3dTool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!getenv("GORVANE_ASSETS")) GTEST_SKIP() << "GORVANE_ASSETS names no tool (run through ctest)";
-  }
-  ScopedWorkingDirectory directory_;
-};
+using Ms3dTool = ToolTest;
 
 TEST_F(Ms3dTool, AGoodFilePrintsItsSummary) {
   Ms3dFileRecord layout = SmallMs3dModel();

@@ -1,45 +1,16 @@
 // gorvane-assets world, run as a level maker runs it: the count, the dump, each dropped line with its number,
 // and the exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "tests/support/game_test.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
-struct ToolRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  std::string text;
-  if (FILE* file = fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    fclose(file);
-  }
-  return text;
-}
-
-ToolRun RunTool(const std::string& arguments) {
-  const std::string command = std::string("'") + getenv("GORVANE_ASSETS") + "' " + arguments + " >out.txt 2>err.txt";
-  int status = system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText("out.txt"), ReadText("err.txt")};
-}
-
-class WorldTool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!getenv("GORVANE_ASSETS")) GTEST_SKIP() << "GORVANE_ASSETS names no tool (run through ctest)";
-  }
-  ScopedWorkingDirectory directory_;
-};
+using WorldTool = ToolTest;
 
 TEST_F(WorldTool, AWholeFilePrintsItsCountAndDumpsEveryTriangle) {
   directory_.Write("level.dat", "NUMPOLLIES 2\n0x0A\n1 2 3 0.5 1e1\n0.1 0 0 0 0\n0 0 0 0 0\n3\n-1 -2 -3 -4 -5\n"
