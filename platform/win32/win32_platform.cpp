@@ -49,6 +49,15 @@ const PIXELFORMATDESCRIPTOR* Descriptor(const OsPixelFormat* format) {
   return reinterpret_cast<const PIXELFORMATDESCRIPTOR*>(format);
 }
 
+MSG NativeMessage(const OsMessage* message) {
+  MSG msg = {};
+  msg.hwnd = Hwnd(message->window);
+  msg.message = message->message;
+  msg.wParam = message->wparam;
+  msg.lParam = message->lparam;
+  return msg;
+}
+
 }  // namespace
 
 int OsShowMessageBox(OsWindow owner, const char* text, const char* caption, uint32_t style) {
@@ -63,20 +72,12 @@ bool OsPeekMessage(OsMessage* message) {
 }
 
 void OsTranslateMessage(const OsMessage* message) {
-  MSG msg = {};
-  msg.hwnd = Hwnd(message->window);
-  msg.message = message->message;
-  msg.wParam = message->wparam;
-  msg.lParam = message->lparam;
+  MSG msg = NativeMessage(message);
   TranslateMessage(&msg);
 }
 
 intptr_t OsDispatchMessage(const OsMessage* message) {
-  MSG msg = {};
-  msg.hwnd = Hwnd(message->window);
-  msg.message = message->message;
-  msg.wParam = message->wparam;
-  msg.lParam = message->lparam;
+  MSG msg = NativeMessage(message);
   return DispatchMessageA(&msg);
 }
 
