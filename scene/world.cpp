@@ -416,14 +416,15 @@ LineClasses ClassifyLine(const char* s) {
 bool ReadTidyCornerLine(PieceCursor& cursor, WorldVertex* vertex) {
   const char* s = cursor.next;
   LineClasses classes = ClassifyLine(s);
-  // With fewer than five gaps the missing ends come out as 64, and the line is not taken.
-  uint64_t gaps = classes.gaps;
+  // Past the 48 characters classified every character counts as a gap: with fewer than five gaps among them
+  // the missing ends come out at 48 and beyond, and the line is not taken.
+  uint64_t gaps = classes.gaps | (~uint64_t{0} << 48);
   int ends[5];
   for (int& end : ends) {
     end = std::countr_zero(gaps);
     gaps &= gaps - 1;
   }
-  uint64_t line = ends[4] < 64 ? (uint64_t{1} << ends[4]) - 1 : ~uint64_t{0};
+  uint64_t line = (uint64_t{1} << ends[4]) - 1;
   uint64_t starts = ~classes.gaps & ((classes.gaps << 1) | 1);
   bool tidy = ends[4] < 48 && ((classes.others | (classes.minus & ~starts)) & line) == 0;
   float* fields[5] = {&vertex->x, &vertex->y, &vertex->z, &vertex->u, &vertex->v};

@@ -299,8 +299,9 @@ TEST_F(WorldNumbers, EveryWayOfWritingALineReadsAsTheLibraryReadsIt) {
   auto number = [&]() {
     static const char* kOdd[] = {"0",   "-0",     "+7",      "5.",      ".5",       "-.25",    "007.50",
                                  "1e3", "2.5E-2", "1234567", "16777217", "12345.678", "-9999999", "0.0000001",
-                                 "3.4e38", "1e-45", "99999999", "-1234.5678"};
-    if (pick(5) == 0) return std::string(kOdd[pick(18)]);
+                                 "3.4e38", "1e-45", "99999999", "-1234.5678",
+                                 "0.000000000000000000000000000000000000000000000000000000125"};
+    if (pick(5) == 0) return std::string(kOdd[pick(19)]);
     std::string digits = std::to_string(pick(2000000)) ;
     int point = pick(static_cast<int>(digits.size()) + 1);
     std::string n = (pick(2) ? "-" : "") + digits.substr(0, point) + (point < static_cast<int>(digits.size()) ? "." : "") +
@@ -323,6 +324,7 @@ TEST_F(WorldNumbers, EveryWayOfWritingALineReadsAsTheLibraryReadsIt) {
       if (tail == 0) line += " 42 43";
       if (tail == 1) line += "   ";
       if (tail == 2) line += "; junk";
+      if (tail == 3) line += std::string(static_cast<size_t>(pick(60)), '7');
       text += line + end;
     }
   }
