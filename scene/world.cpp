@@ -1,7 +1,7 @@
 // The world file: a header line with the triangle count, then for each triangle a slot line and three corner
 // lines of x y z u v. Lines are read in pieces of at most 254 characters; a piece that begins with "/" or is
-// empty is skipped. The whole file is read at once and parsed in place: no stream calls per line, and a number
-// parser of our own for the short decimals level files are made of.
+// empty is skipped. The text is parsed in place, from memory or from a window the file streams through: no
+// stream calls per line, and readers of our own for the lines and short decimals level files are made of.
 #include <bit>
 #ifdef __SSE2__
 #include <emmintrin.h>
