@@ -33,6 +33,7 @@
 #include "scene/renderer_batch.h"
 #include "scene/world.h"
 #include "scene/world_reader.h"
+#include "window/scene_init.h"
 #include "window/window.h"
 
 namespace {
@@ -150,12 +151,7 @@ struct FrameScene {
   std::vector<uint8_t> one_by_one;
   FrameScene() {
     ResizeScene(640, 480);
-    glEnable(GL_TEXTURE_2D);
-    glClearDepth(1.0);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
-    glShadeModel(GL_SMOOTH);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    ApplySceneState();
     for (int slot = 0; slot < kSceneTextureCount; ++slot) {
       uint8_t texels[12];
       for (int i = 0; i < 12; ++i) texels[i] = static_cast<uint8_t>(slot * 16 + i * 9);

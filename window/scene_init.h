@@ -3,3 +3,5 @@
 
 // Textures, model textures, fixed state and the world; false when the scene textures failed to load.
 bool InitScene();
+// The fixed state alone: texturing, depth test, smooth shading, perspective hint.
+void ApplySceneState();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/game_test.h"
+#include "window/scene_init.h"
 #include "window/window.h"
 
 const uint8_t kSlotColours[16][3] = {
@@ -16,12 +17,7 @@ const uint8_t kSlotColours[16][3] = {
 SceneContext::SceneContext() : context_(std::make_unique<ScriptedGlContext>(640, 480)) {
   if (!context_->ok()) return;
   ResizeScene(640, 480);
-  glEnable(GL_TEXTURE_2D);
-  glClearDepth(1.0);
-  glDepthFunc(GL_LEQUAL);
-  glEnable(GL_DEPTH_TEST);
-  glShadeModel(GL_SMOOTH);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  ApplySceneState();
 }
 
 uint32_t MakeTexture(const uint8_t texels[12]) {
