@@ -1,34 +1,118 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs: `setup.sh play` to build and run it, `setup.sh test` for
 # everything the tests, fuzzers, benchmarks and the Windows builds need as well. Safe to run again.
+#
+# The package archive is sometimes briefly inconsistent (an index mid-sync, one architecture's libraries a
+# version behind the other's). A failing index alone does not end the run: the install after it decides. The
+# 32-bit Wine set is optional and installed last, on its own: where it cannot be had, the Windows end-to-end
+# test runs the 64-bit build instead.
 set -euo pipefail
 
 profile=${1:-test}
+case "$profile" in
+  play | test) ;;
+  *) echo "usage: setup.sh [play|test]" >&2; exit 2 ;;
+esac
+
 play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
   xfonts-base)
 test_packages=(clang libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool imagemagick
   libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64)
-
-packages=("${play_packages[@]}")
-[ "$profile" = "test" ] && packages+=("${test_packages[@]}")
+wine32_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
-
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-# 32-bit Wine runs the 32-bit Windows build where the kernel can execute 32-bit programs.
-if [ "$profile" = "test" ] && ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  missing+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
-fi
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
-  $sudo dpkg --add-architecture i386
-fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}" >/dev/null
+apt_options=(-y -qq --no-install-recommends -o DPkg::Lock::Timeout=600)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+# The packages of the list that are not installed yet, one per line.
+missing_of() {
+  local package
+  for package in "$@"; do
+    installed "$package" || echo "$package"
+  done
+}
+
+# Refreshes the package index, three times if it fails; says so and goes on with the index as it is.
+refresh_index() {
+  local attempt
+  for attempt in 1 2 3; do
+    $sudo apt-get update -qq -o DPkg::Lock::Timeout=600 -o Acquire::Retries=2 && return 0
+    echo "setup: apt-get update failed (attempt $attempt of 3)" >&2
+    [ "$attempt" -lt 3 ] && sleep $((attempt * 10))
+  done
+  echo "setup: going on with the package index as it is" >&2
+  return 1
+}
+
+# Installs the packages; a failed install is tried again after a fresh look at the index.
+install_packages() {
+  local attempt
+  for attempt in 1 2 3; do
+    $sudo apt-get install "${apt_options[@]}" "$@" >/dev/null && return 0
+    echo "setup: apt-get install failed (attempt $attempt of 3)" >&2
+    [ "$attempt" -lt 3 ] && { sleep $((attempt * 10)); refresh_index || true; }
+  done
+  return 1
+}
+
+# True when this kernel executes 32-bit x86 programs (some machines are built without that support): a
+# four-instruction static program is assembled, linked and run, and must exit with the code it chose.
+kernel_runs_32bit() {
+  local dir status=0
+  command -v as >/dev/null && command -v ld >/dev/null || return 1
+  dir=$(mktemp -d)
+  printf '.globl _start\n_start:\n movl $1, %%eax\n movl $42, %%ebx\n int $0x80\n' >"$dir/probe.s"
+  if as --32 -o "$dir/probe.o" "$dir/probe.s" 2>/dev/null && ld -m elf_i386 -o "$dir/probe" "$dir/probe.o" 2>/dev/null
+  then
+    "$dir/probe" 2>/dev/null || status=$?
+  fi
+  rm -rf "$dir"
+  [ "$status" -eq 42 ]
+}
+
+# 32-bit Wine, to run the 32-bit Windows program as it is shipped. Optional: any failure here is reported in
+# one line and leaves the package system as it was.
+install_wine32() {
+  local added="" missing
+  mapfile -t missing < <(missing_of "${wine32_packages[@]}")
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if ! kernel_runs_32bit; then
+    echo "setup: this kernel does not run 32-bit programs; the Windows end-to-end test will run the 64-bit build"
+    return 0
+  fi
+  echo "Installing (optional): ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+    added=yes
+  fi
+  # One refresh only: a fault of the index here costs nothing that the install below does not report.
+  $sudo apt-get update -qq -o DPkg::Lock::Timeout=600 -o Acquire::Retries=2 >/dev/null 2>&1 || true
+  if $sudo apt-get install "${apt_options[@]}" "${missing[@]}" >/dev/null 2>&1; then
+    return 0
+  fi
+  echo "setup: 32-bit Wine could not be installed from the archive as it is now; the Windows end-to-end test" \
+    "will run the 64-bit build"
+  # An architecture with nothing installed would only make every later index refresh fetch (and maybe fail
+  # on) its indexes.
+  if [ -n "$added" ] && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
+    $sudo dpkg --remove-architecture i386 || true
+  fi
+  return 0
+}
+
+packages=("${play_packages[@]}")
+[ "$profile" = "test" ] && packages+=("${test_packages[@]}")
+mapfile -t missing < <(missing_of "${packages[@]}")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  refresh_index || true
+  if ! install_packages "${missing[@]}"; then
+    echo "setup: could not install the packages the build needs: ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+[ "$profile" = "test" ] && install_wine32
+exit 0
