@@ -27,7 +27,7 @@ cleanup() {
 trap cleanup EXIT
 
 exec 5>"$tmp/display"
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -r >"$tmp/xvfb.log" 2>&1 &
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset -r >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 5>&-
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done

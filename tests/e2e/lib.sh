@@ -26,11 +26,15 @@ fail() {
   exit 1
 }
 
-# Starts Xvfb with the given screen (e.g. 640x480x24) on a free display and exports DISPLAY.
+# Starts Xvfb with the given screen (e.g. 640x480x24) on a free display and exports DISPLAY. An X server
+# resets itself whenever its last client leaves, and refuses connections while it does: the game's start
+# question is shown by a short-lived child process, and a game starting its video just as that child leaves
+# would find no display (SDL then quietly picks its offscreen driver). A desktop always has other clients;
+# -noreset gives the test server the same steadiness.
 start_xvfb() {
   local screen=$1
   exec 5>"$E2E_TMP/display"
-  Xvfb -displayfd 5 -screen 0 "$screen" -nolisten tcp -r >"$E2E_TMP/xvfb.log" 2>&1 &
+  Xvfb -displayfd 5 -screen 0 "$screen" -nolisten tcp -noreset -r >"$E2E_TMP/xvfb.log" 2>&1 &
   XVFB_PID=$!
   exec 5>&-
   for _ in $(seq 1 100); do
@@ -39,6 +43,18 @@ start_xvfb() {
   done
   [ -s "$E2E_TMP/display" ] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+}
+
+# Starts the game in the background from the data directory, its output in game.log, with any NAME=VALUE
+# settings given. Libraries are kept loaded until it exits (see keep_modules.c); a sanitized game needs its
+# runtime preloaded first.
+start_game() {
+  local preload=${GORVANE_KEEP_MODULES:-} asan
+  asan=$(ldd "$GORVANE_BIN" 2>/dev/null | awk '/libasan/ {print $3; exit}')
+  [ -n "$asan" ] && [ -n "$preload" ] && preload="$asan $preload"
+  cd "$GORVANE_SOURCE_DIR/data" || fail "no data directory"
+  env SDL_AUDIODRIVER=dummy LD_PRELOAD="$preload" "$@" "$GORVANE_BIN" >"$E2E_TMP/game.log" 2>&1 &
+  GAME_PID=$!
 }
 
 # Prints the id of the first top-level window whose name is exactly NAME, polling for up to SECONDS.

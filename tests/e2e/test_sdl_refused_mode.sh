@@ -4,9 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 
 start_xvfb 1024x768x24
-cd "$GORVANE_SOURCE_DIR/data" || fail "no data directory"
-SDL_AUDIODRIVER=dummy "$GORVANE_BIN" >"$E2E_TMP/game.log" 2>&1 &
-GAME_PID=$!
+start_game
 
 box=$(wait_for_window "Start FullScreen?" 10) || fail "the start question did not appear"
 xdotool key --window "$box" Return
