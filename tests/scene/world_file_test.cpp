@@ -271,8 +271,11 @@ TEST_F(WorldNumbers, BitIdenticalToStrtof) {
     std::string n = coin(random) == 0 ? "-" : "";
     int count = digits(random);
     for (int d = 0; d < count; ++d) n += static_cast<char>('0' + point(random));
-    if (coin(random)) n.insert(n.size() - static_cast<size_t>(point(random) % count), ".");
-    if (coin(random) == 0) n += "e" + std::to_string(exponent(random));
+    if (coin(random)) n.insert(n.size() - static_cast<size_t>(point(random) % count), 1, '.');
+    if (coin(random) == 0) {
+      n += 'e';
+      n += std::to_string(exponent(random));
+    }
     numbers.push_back(n);
   }
   std::string text = "NUMPOLLIES " + std::to_string(numbers.size()) + "\n";

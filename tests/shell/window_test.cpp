@@ -188,12 +188,13 @@ TEST_F(ShutdownFailures, TheOrderOfTeardownIsModeContextDeviceContextWindowClass
 }
 
 TEST_F(WindowProcedure, KeysAreRecordedUntilReleasedAndCodesPast255AreIgnored) {
-  EXPECT_EQ(GameWindowProc(nullptr, kWmKeyDown, 'A', 0), 0);
-  EXPECT_EQ(g_game.key_down['A'], 1);
-  GameWindowProc(nullptr, kWmKeyDown, 'A', 0);  // auto-repeat
-  EXPECT_EQ(g_game.key_down['A'], 1);
-  GameWindowProc(nullptr, kWmKeyUp, 'A', 0);
-  EXPECT_EQ(g_game.key_down['A'], 0);
+  constexpr int kVkA = 'A';
+  EXPECT_EQ(GameWindowProc(nullptr, kWmKeyDown, kVkA, 0), 0);
+  EXPECT_EQ(g_game.key_down[kVkA], 1);
+  GameWindowProc(nullptr, kWmKeyDown, kVkA, 0);  // auto-repeat
+  EXPECT_EQ(g_game.key_down[kVkA], 1);
+  GameWindowProc(nullptr, kWmKeyUp, kVkA, 0);
+  EXPECT_EQ(g_game.key_down[kVkA], 0);
   GameWindowProc(nullptr, kWmKeyDown, 256, 0);
   GameWindowProc(nullptr, kWmKeyDown, 0x10000 + 'B', 0);
   for (int key = 0; key < 256; key++) EXPECT_EQ(g_game.key_down[key], 0) << key;
