@@ -104,12 +104,12 @@ mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
 mount --bind /dev/shm "$root/dev/shm"
 
-# The X server lives out here; its socket directory is shared with the root.
+# The X server lives out here; its socket directory is shared with the root. -noreset: see tests/e2e/lib.sh.
 mkdir -p /tmp/.X11-unix "$root/tmp/.X11-unix"
 chmod 1777 /tmp/.X11-unix
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset >"$logs/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 5>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
@@ -153,12 +153,12 @@ play_pid=$!
 box=$(wait_window "Start FullScreen?" 1800) || play_failed "the start question did not appear"
 asked=$(seconds_since "$started")
 sleep 0.5
-xdotool key --window "$box" Escape  # No: a window
+xdotool key --window "$box" Escape 2>/dev/null  # No: a window
 wait_window "Gorvane (3D) v0.42" 60 >/dev/null || play_failed "no game window after answering No"
 sleep 1
-xdotool keydown Escape
+xdotool keydown Escape 2>/dev/null
 sleep 0.3
-xdotool keyup Escape
+xdotool keyup Escape 2>/dev/null
 for _ in $(seq 100); do
   kill -0 "$play_pid" 2>/dev/null || break
   sleep 0.1

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and behaviour tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the end-to-end tests of the SDL and Windows programs, and each fuzz target.
+# UndefinedBehaviorSanitizer and again in a Release build, the end-to-end tests of the SDL and Windows
+# programs, and each fuzz target. Warnings in our own code are errors in every build made here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -11,7 +12,7 @@ scripts/setup.sh test
 
 echo "== Windows programs"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DGORVANE_WERROR=ON >/dev/null
 cmake --build build/win32 -j "$jobs"
 if i686-w64-mingw32-objdump -p build/win32/gorvane.exe | grep 'DLL Name' | grep -viqE \
     'kernel32|user32|gdi32|opengl32|glu32|winmm|msvcrt'; then
@@ -20,12 +21,13 @@ if i686-w64-mingw32-objdump -p build/win32/gorvane.exe | grep 'DLL Name' | grep 
   exit 1
 fi
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DGORVANE_WERROR=ON >/dev/null
 cmake --build build/win64 -j "$jobs"
 
 echo "== Game, tools, tests and benchmarks (sanitized)"
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_SANITIZE=ON \
-  -DGORVANE_WIN32_EXE="$root/build/win32/gorvane.exe" -DGORVANE_WIN64_EXE="$root/build/win64/gorvane.exe" >/dev/null
+windows_exes=(-DGORVANE_WIN32_EXE="$root/build/win32/gorvane.exe" -DGORVANE_WIN64_EXE="$root/build/win64/gorvane.exe")
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_SANITIZE=ON -DGORVANE_WERROR=ON \
+  "${windows_exes[@]}" >/dev/null
 cmake --build build/test -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
@@ -33,12 +35,21 @@ export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export SDL_AUDIODRIVER=dummy
 (cd build/test && ctest --output-on-failure --timeout 600)
+grep -h '^note: ' build/test/Testing/Temporary/LastTest.log || true  # which Windows program ran under Wine
+
+echo "== Game, tools and tests as players build them (Release)"
+cmake -S . -B build/release-test -G Ninja -DCMAKE_BUILD_TYPE=Release -DGORVANE_WERROR=ON "${windows_exes[@]}" \
+  >/dev/null
+cmake --build build/release-test -j "$jobs"
+# The Windows programs are the same in both builds: their end-to-end test ran above.
+(cd build/release-test && ctest --output-on-failure --timeout 600 -E windows_wine)
 
 echo "== Fuzzing (${fuzz_seconds} s each)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_FUZZ=ON \
-  -DGORVANE_BENCH=OFF >/dev/null
+  -DGORVANE_BENCH=OFF -DGORVANE_WERROR=ON >/dev/null
 targets=$(cd fuzz && ls fuzz_*.cpp 2>/dev/null | sed 's/\.cpp$//')
-[ -n "$targets" ] && cmake --build build/fuzz -j "$jobs" --target $targets
+# Everything is built here, not only the fuzz targets: this is the build that keeps the code clean under Clang.
+cmake --build build/fuzz -j "$jobs"
 fuzz_failed=0
 for target in $targets; do
   name=${target#fuzz_}

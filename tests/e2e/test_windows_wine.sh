@@ -7,11 +7,12 @@
 command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
 if [ -n "${GORVANE_WIN32_EXE:-}" ] && [ -f "$GORVANE_WIN32_EXE" ] && [ -x /usr/lib/wine/wine ] &&
    /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "note: running the 32-bit Windows program under 32-bit Wine"
   exe=$GORVANE_WIN32_EXE
   wine_loader=/usr/lib/wine/wine
   export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver32
 elif [ -n "${GORVANE_WIN64_EXE:-}" ] && [ -f "$GORVANE_WIN64_EXE" ] && [ -x /usr/lib/wine/wine64 ]; then
-  echo "note: this kernel cannot execute 32-bit programs; running the 64-bit Windows build"
+  echo "note: no 32-bit Wine here (the kernel or the packages); running the 64-bit Windows build under 64-bit Wine"
   exe=$GORVANE_WIN64_EXE
   wine_loader=/usr/lib/wine/wine64
   export WINEARCH=win64 WINESERVER=/usr/lib/wine/wineserver64
