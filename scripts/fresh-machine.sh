@@ -29,6 +29,7 @@ xvfb_pid="" play_pid=""
 say() { printf '== %s\n' "$*"; }
 seconds_since() { echo $(($(date +%s) - $1)); }
 minutes() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
+disk_used() { du -sh --one-file-system "$root" 2>/dev/null | cut -f1; }
 
 # The Debian archive this machine itself uses: the first URI of a bookworm entry in its apt sources.
 archive_uri() {
@@ -169,7 +170,7 @@ wait "$play_pid" || status=$?
 play_pid=""
 [ "$status" -lt 128 ] || play_failed "the game ended with status $status"
 echo "   the start question after $(minutes "$asked"), the game ended on Escape after" \
-  "$(minutes "$(seconds_since "$started")")"
+  "$(minutes "$(seconds_since "$started")"); the root holds $(disk_used)"
 
 say "./scripts/test.sh (as CI runs it)"
 started=$(date +%s)
@@ -182,5 +183,5 @@ if [ "$status" -ne 0 ]; then
   exit 1
 fi
 grep -E '^setup:' "$logs/test.log" | sed 's/^/   /' || true
-echo "   passed in $took"
+echo "   passed in $took; the root holds $(disk_used)"
 say "Both commands work on a fresh Debian 12 (logs in $logs)"
