@@ -110,7 +110,7 @@ mkdir -p /tmp/.X11-unix "$root/tmp/.X11-unix"
 chmod 1777 /tmp/.X11-unix
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset >"$logs/xvfb.log" 2>&1 &
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset >"$logs/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 5>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
@@ -154,8 +154,8 @@ play_pid=$!
 box=$(wait_window "Start FullScreen?" 1800) || play_failed "the start question did not appear"
 asked=$(seconds_since "$started")
 sleep 0.5
-xdotool key --window "$box" Escape 2>/dev/null  # No: a window
-wait_window "Gorvane (3D) v0.42" 60 >/dev/null || play_failed "no game window after answering No"
+xdotool key --window "$box" Return 2>/dev/null  # Yes: the screen is 640x480, the game's own mode
+wait_window "Gorvane (3D) v0.42" 60 >/dev/null || play_failed "no game window after answering Yes"
 sleep 1
 xdotool keydown Escape 2>/dev/null
 sleep 0.3

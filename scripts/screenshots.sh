@@ -87,7 +87,7 @@ cd "$here/data"
 SDL_AUDIODRIVER=dummy "$game" >"$tmp/game.log" 2>&1 &
 game_pid=$!
 box=$(window_named "Start FullScreen?")
-xdotool key --window "$box" Escape  # No: windowed
+xdotool key --window "$box" Return  # Yes: the screen is 640x480, the game's own mode
 window_named "Gorvane (3D) v0.42" >/dev/null
 xdotool mousemove 320 240
 sleep 1.0

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/os.h"
+#include "platform/sdl/sdl_platform.h"
 
 struct OsWindowRecord {
   std::string class_name;
@@ -51,9 +52,12 @@ struct SdlBackend {
   bool fullscreen_mode_set = false;
   SDL_DisplayMode fullscreen_mode = {};
   int cursor_counter = 0;
-  // Where the desktop forbids moving the pointer, the cursor is emulated from relative motion.
+  // Where the desktop forbids moving the pointer, the pointer is held in relative mode while mouse look moves it,
+  // and the cursor is emulated from relative motion.
   bool cursor_emulated = false;
   OsPoint emulated_cursor = {0, 0};
+  // The pointer was read and not moved since: one more reading means mouse look has been switched off.
+  bool read_without_move = false;
 };
 
 SdlBackend s_sdl;
@@ -66,6 +70,8 @@ bool EnsureVideo() {
   }
   atexit(SDL_Quit);
   s_sdl.video_ready = true;
+  // The game may have hidden the cursor before any window existed (a windowed start does).
+  SDL_ShowCursor(s_sdl.cursor_counter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   return true;
 }
 
@@ -206,35 +212,50 @@ void PumpEvents() {
 
 }  // namespace
 
+SdlMessageBoxLayout SdlMessageBoxFor(uint32_t style) {
+  bool yes_no = (style & 0x0F) == kMbYesNo;
+  uint32_t icon = style & 0xF0;
+  SdlMessageBoxLayout layout = {};
+  // SDL has no question box: the information box is the nearest.
+  layout.flags = icon == kMbIconStop          ? SDL_MESSAGEBOX_ERROR
+                 : icon == kMbIconExclamation ? SDL_MESSAGEBOX_WARNING
+                                              : SDL_MESSAGEBOX_INFORMATION;
+  if (yes_no) {
+    // Yes, then No, and neither answers Escape: a Yes/No box has no way out but its two buttons.
+    layout.flags |= SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    layout.button_count = 2;
+    layout.buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kIdYes, "Yes"};
+    layout.buttons[1] = {0, kIdNo, "No"};
+  } else {
+    layout.button_count = 1;
+    layout.buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk, "OK"};
+  }
+  return layout;
+}
+
 int OsShowMessageBox(OsWindow owner, const char* text, const char* caption, uint32_t style) {
   bool yes_no = (style & 0x0F) == kMbYesNo;
   int escape_answer = yes_no ? kIdNo : kIdOk;
-  uint32_t icon = style & 0xF0;
-  uint32_t flags = icon == kMbIconStop          ? SDL_MESSAGEBOX_ERROR
-                   : icon == kMbIconExclamation ? SDL_MESSAGEBOX_WARNING
-                                                : SDL_MESSAGEBOX_INFORMATION;
-  const SDL_MessageBoxButtonData yes_no_buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdNo, "No"},
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kIdYes, "Yes"},
-  };
-  const SDL_MessageBoxButtonData ok_button[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk, "OK"},
-  };
+  SdlMessageBoxLayout layout = SdlMessageBoxFor(style);
   OsWindowRecord* owner_record = reinterpret_cast<OsWindowRecord*>(owner);
   SDL_MessageBoxData data = {};
-  data.flags = flags;
+  data.flags = layout.flags;
   data.window = owner_record ? owner_record->sdl_window : nullptr;
   data.title = caption;
   data.message = text;
-  data.numbuttons = yes_no ? 2 : 1;
-  data.buttons = yes_no ? yes_no_buttons : ok_button;
-  int answer = -1;
-  if (SDL_ShowMessageBox(&data, &answer) != 0) {
-    // No box can be shown (no display): the player still learns what happened, and gets the Escape answer.
-    fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    return escape_answer;
+  data.numbuttons = layout.button_count;
+  data.buttons = layout.buttons;
+  for (;;) {
+    int answer = -1;
+    if (SDL_ShowMessageBox(&data, &answer) != 0) {
+      // No box can be shown (no display): the player still learns what happened, and gets the Escape answer.
+      fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+      return escape_answer;
+    }
+    if (answer >= 0) return answer;
+    // Closed without an answer (its window's close button): a Yes/No question is asked again until answered.
+    if (!yes_no) return escape_answer;
   }
-  return answer < 0 ? escape_answer : answer;
 }
 
 bool OsPeekMessage(OsMessage* message) {
@@ -309,6 +330,12 @@ int32_t OsChangeDisplayMode(const OsDisplayMode* mode, uint32_t) {
   return kDispChangeSuccessful;
 }
 
+SDL_Window* SdlWindowOf(OsWindow window) {
+  return window ? reinterpret_cast<OsWindowRecord*>(window)->sdl_window : nullptr;
+}
+
+bool SdlPointerCaptured() { return s_sdl.cursor_emulated; }
+
 int OsShowCursor(bool show) {
   s_sdl.cursor_counter += show ? 1 : -1;
   if (s_sdl.video_ready) SDL_ShowCursor(s_sdl.cursor_counter >= 0 ? SDL_ENABLE : SDL_DISABLE);
@@ -316,6 +343,12 @@ int OsShowCursor(bool show) {
 }
 
 bool OsGetCursorPos(OsPoint* point) {
+  if (s_sdl.cursor_emulated && s_sdl.read_without_move) {
+    // Mouse look reads and moves the pointer every frame; a frame that only reads it lets it go.
+    s_sdl.cursor_emulated = false;
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+  }
+  s_sdl.read_without_move = true;
   if (s_sdl.cursor_emulated) {
     *point = s_sdl.emulated_cursor;
     return true;
@@ -346,6 +379,7 @@ bool OsGetCursorPos(OsPoint* point) {
 
 bool OsSetCursorPos(int x, int y) {
   if (!s_sdl.video_ready) return false;
+  s_sdl.read_without_move = false;
   if (!s_sdl.cursor_emulated && SDL_WarpMouseGlobal(x, y) == 0) return true;
   if (!s_sdl.cursor_emulated) {
     // The desktop will not let us move the pointer: take relative motion instead and keep our own cursor.

@@ -82,6 +82,19 @@ window_size() {
   xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
 }
 
+# Clicks the Nth button (1 = leftmost) of one of SDL's message boxes.
+click_button() {
+  local box=$1 n=$2 position=""
+  for _ in $(seq 1 20); do
+    position=$("$GORVANE_LOOK" buttons "$box" 2>/dev/null | sed -n "${n}p")
+    [ -n "$position" ] && break
+    sleep 0.1
+  done
+  [ -n "$position" ] || fail "no button $n in the message box"
+  # shellcheck disable=SC2086
+  xdotool mousemove $position click 1
+}
+
 # Presses and holds a key long enough for the game's loop to see it down.
 hold_key() {
   local key=$1 seconds=${2:-0.3}
