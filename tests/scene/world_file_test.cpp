@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
 #include "scene/world.h"
+#include "scene/world_array.h"
 #include "scene/world_reader.h"
 #include "tests/support/game_test.h"
 
@@ -303,8 +305,12 @@ TEST_F(WorldNumbers, EveryWayOfWritingALineReadsAsTheLibraryReadsIt) {
     static const char* kOdd[] = {"0",   "-0",     "+7",      "5.",      ".5",       "-.25",    "007.50",
                                  "1e3", "2.5E-2", "1234567", "16777217", "12345.678", "-9999999", "0.0000001",
                                  "3.4e38", "1e-45", "99999999", "-1234.5678",
-                                 "0.000000000000000000000000000000000000000000000000000000125"};
-    if (pick(5) == 0) return std::string(kOdd[pick(19)]);
+                                 "0.000000000000000000000000000000000000000000000000000000125",
+                                 // What the library's conversion also takes: a dangling exponent marker, hexadecimal,
+                                 // infinities and NaNs, and two numbers written without a gap.
+                                 "1.5e", "2.5E+", "7e-", "0x1p3", "0x.8", "-0X1P-2", "0x1p", "0x.", "inf", "-INF",
+                                 "infinity", "NaN", "+nan", "5.5.5", "1-2"};
+    if (pick(5) == 0) return std::string(kOdd[pick(34)]);
     std::string digits = std::to_string(pick(2000000)) ;
     int point = pick(static_cast<int>(digits.size()) + 1);
     std::string n = (pick(2) ? "-" : "") + digits.substr(0, point) + (point < static_cast<int>(digits.size()) ? "." : "") +
@@ -357,6 +363,67 @@ TEST_F(WorldNumbers, EveryWayOfWritingALineReadsAsTheLibraryReadsIt) {
     }
   }
   fclose(file);
+}
+
+// Malformed numbers anywhere on a corner line: where the library's "%f" conversion still reads five numbers, the
+// loader reads the same five; where it stops short, the loader stops at that line.
+TEST_F(WorldNumbers, MalformedNumbersReadAsTheLibraryReadsThem) {
+  const char* kTokens[] = {"1.5e",  "1.5e+", "1.5E-",   "1.5e+x", "-",     "+",     ".",      "+.",   "-.",   ".e1",
+                           "e5",    "in",    "infin",   "infinit", "inf",  "INFINITY", "infinityx", "n",  "i",
+                           "nan",   "nanx",  "nan(12)", "nan(",   "-nan",  "0x",    "-0x",    "0xp3", "0xg",  "0x.",
+                           "0x.p1", "0x1p",  "0X1P+",   "0x1.8p1", "0x1g", "00x1",  "1e5x",   "5e-3e2", "1ee5",
+                           "1.5.5", "1-2",   "+-1",     "--1",    "1e+-2", "1.e5",  "0.e",    "1e99",   "-1e-99", "1,5",
+                           "3e2e",  "0x.p",  "0x.8p"};
+  for (const char* token : kTokens) {
+    for (int position = 0; position < 5; ++position) {
+      std::string corner;
+      for (int n = 0; n < 5; ++n) corner += (n ? " " : "") + (n == position ? std::string(token) : std::to_string(n + 1));
+      corner += "\n";
+      SCOPED_TRACE("corner line \"" + corner.substr(0, corner.size() - 1) + "\"");
+      Parsed parsed("NUMPOLLIES 1\n0\n" + corner + kCorner + kCorner);
+      float f[5];
+      int read = sscanf(corner.c_str(), "%f %f %f %f %f", &f[0], &f[1], &f[2], &f[3], &f[4]);
+      if (read != 5) {
+        EXPECT_EQ(parsed.count(), 0) << "the library reads " << read << " numbers";
+        continue;
+      }
+      ASSERT_EQ(parsed.count(), 1);
+      const WorldVertex& v = parsed[0].vertices[0];
+      float got[5] = {v.x, v.y, v.z, v.u, v.v};
+      EXPECT_EQ(memcmp(got, f, sizeof(f)), 0) << got[0] << " " << got[1] << " " << got[2] << " " << got[3] << " "
+                                              << got[4] << " where the library reads " << f[0] << " " << f[1] << " "
+                                              << f[2] << " " << f[3] << " " << f[4];
+    }
+  }
+}
+
+// A level may announce any count; the array made for it must fit the address space, which a 32-bit build runs
+// out of long before the count's 32 bits do (a 2 GiB file announcing 2^26 triangles once asked for 2^32 + 64
+// bytes, which wrapped to 64).
+TEST(WorldArray, CapacitiesFitTheAddressSpace) {
+  auto fits = [](int64_t capacity) {
+    return static_cast<uint64_t>(capacity) * sizeof(WorldTriangle) <=
+           static_cast<uint64_t>(std::numeric_limits<ptrdiff_t>::max());
+  };
+  const size_t sizes[] = {4096, (size_t{1} << 31) + 4096, std::numeric_limits<size_t>::max()};
+  const int64_t counts[] = {100, int64_t{1} << 26, std::numeric_limits<int32_t>::max()};
+  for (size_t size : sizes) {
+    for (int64_t count : counts) {
+      int64_t capacity = FirstTriangleCapacity(count, size);
+      EXPECT_TRUE(fits(capacity)) << count << " triangles in a file of " << size << " bytes";
+      EXPECT_GE(capacity, 1);
+      EXPECT_LE(capacity, count);
+    }
+  }
+  EXPECT_EQ(FirstTriangleCapacity(1000, 320), 11) << "a triangle takes at least 32 characters";
+  EXPECT_EQ(FirstTriangleCapacity(0, 4096), 0);
+  // Growing doubles while the array fits, and then stops.
+  int64_t capacity = 0;
+  for (int64_t grown; (grown = GrownTriangleCapacity(capacity)) != 0; capacity = grown) {
+    EXPECT_GT(grown, capacity);
+    EXPECT_TRUE(fits(grown)) << grown;
+  }
+  EXPECT_EQ(capacity, MostTriangles());
 }
 
 TEST_F(WorldLineReader, SkipsCommentsAndBlanksDropsCrAndStopsAtTheEnd) {
