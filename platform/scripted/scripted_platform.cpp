@@ -1,17 +1,14 @@
 // The scripted backend: the test bench. Messages come from a queue the test fills, message boxes answer from a
 // script, any step of window creation and teardown can be made to fail, the clocks advance a fixed step per
-// reading, and drawing goes to a real offscreen Mesa context (EGL, surfaceless platform, pbuffer surfaces).
+// reading, and drawing goes to a real offscreen context (platform/offscreen.h).
 #include "platform/scripted/scripted.h"
-
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
 
-#include "platform/gl.h"
+#include "platform/offscreen.h"
 #include "platform/os.h"
 
 struct OsWindowRecord {
@@ -32,8 +29,7 @@ struct OsDeviceContextRecord {
 };
 
 struct OsGlContextRecord {
-  EGLContext context = EGL_NO_CONTEXT;
-  EGLSurface surface = EGL_NO_SURFACE;
+  OffscreenGl* gl = nullptr;
 };
 
 namespace {
@@ -50,8 +46,6 @@ struct Backend {
   std::vector<std::unique_ptr<OsDeviceContextRecord>> device_contexts;
   std::vector<std::unique_ptr<OsGlContextRecord>> gl_contexts;
   OsWindowRecord* focus = nullptr;
-  EGLDisplay display = EGL_NO_DISPLAY;
-  EGLConfig config = nullptr;
 };
 
 Backend s_backend;
@@ -68,44 +62,14 @@ void Log(const char* format, ...) {
   s_backend.state.calls.emplace_back(line);
 }
 
-// The EGL display lives for the whole process: initialising it once keeps contexts cheap to make.
-bool EnsureDisplay() {
-  if (s_backend.display != EGL_NO_DISPLAY) return true;
-  auto get_platform_display =
-      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  if (!get_platform_display) return false;
-  EGLDisplay display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (display == EGL_NO_DISPLAY) return false;
-  EGLint major = 0, minor = 0;
-  if (!eglInitialize(display, &major, &minor)) return false;
-  if (!eglBindAPI(EGL_OPENGL_API)) return false;
-  const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                               EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-                               EGL_BLUE_SIZE,    8,               EGL_DEPTH_SIZE,      16,
-                               EGL_NONE};
-  EGLint count = 0;
-  if (!eglChooseConfig(display, attributes, &s_backend.config, 1, &count) || count < 1) return false;
-  s_backend.display = display;
-  return true;
-}
-
 OsGlContextRecord* MakeGlContext(int width, int height) {
-  if (!EnsureDisplay()) {
-    fprintf(stderr, "scripted backend: no EGL surfaceless display\n");
-    return nullptr;
-  }
-  const EGLint surface_attributes[] = {EGL_WIDTH, width > 0 ? width : 1, EGL_HEIGHT, height > 0 ? height : 1,
-                                       EGL_NONE};
-  EGLSurface surface = eglCreatePbufferSurface(s_backend.display, s_backend.config, surface_attributes);
-  if (surface == EGL_NO_SURFACE) return nullptr;
-  EGLContext context = eglCreateContext(s_backend.display, s_backend.config, EGL_NO_CONTEXT, nullptr);
-  if (context == EGL_NO_CONTEXT) {
-    eglDestroySurface(s_backend.display, surface);
+  OffscreenGl* gl = OffscreenCreate(width, height);
+  if (!gl) {
+    fprintf(stderr, "scripted backend: no offscreen OpenGL context\n");
     return nullptr;
   }
   auto record = std::make_unique<OsGlContextRecord>();
-  record->context = context;
-  record->surface = surface;
+  record->gl = gl;
   s_backend.gl_contexts.push_back(std::move(record));
   s_backend.state.live_gl_contexts++;
   return s_backend.gl_contexts.back().get();
@@ -114,11 +78,7 @@ OsGlContextRecord* MakeGlContext(int width, int height) {
 bool FreeGlContext(OsGlContextRecord* record) {
   for (auto it = s_backend.gl_contexts.begin(); it != s_backend.gl_contexts.end(); ++it) {
     if (it->get() != record) continue;
-    if (eglGetCurrentContext() == record->context) {
-      eglMakeCurrent(s_backend.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    }
-    eglDestroyContext(s_backend.display, record->context);
-    eglDestroySurface(s_backend.display, record->surface);
+    OffscreenDestroy(record->gl);
     s_backend.gl_contexts.erase(it);
     s_backend.state.live_gl_contexts--;
     return true;
@@ -154,35 +114,6 @@ void ScriptedKeyDown(uint32_t virtual_key) { ScriptedPostMessage(kWmKeyDown, vir
 void ScriptedKeyUp(uint32_t virtual_key) { ScriptedPostMessage(kWmKeyUp, virtual_key, 0); }
 
 void ScriptedFail(ScriptedStep step, bool fail) { s_backend.state.fail[static_cast<int>(step)] = fail; }
-
-std::vector<uint8_t> ScriptedReadFrame(int* width, int* height) {
-  GLint viewport[4] = {0, 0, 0, 0};
-  EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
-  EGLint w = 0, h = 0;
-  if (surface != EGL_NO_SURFACE) {
-    eglQuerySurface(s_backend.display, surface, EGL_WIDTH, &w);
-    eglQuerySurface(s_backend.display, surface, EGL_HEIGHT, &h);
-  } else {
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    w = viewport[2];
-    h = viewport[3];
-  }
-  std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 3);
-  if (!pixels.empty()) {
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  }
-  if (width) *width = w;
-  if (height) *height = h;
-  return pixels;
-}
-
-uint32_t ScriptedReadPixel(int x, int y) {
-  uint8_t rgb[3] = {0, 0, 0};
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  return (uint32_t{rgb[0]} << 16) | (uint32_t{rgb[1]} << 8) | rgb[2];
-}
 
 ScriptedGlContext::ScriptedGlContext(int width, int height) {
   auto device_context = std::make_unique<OsDeviceContextRecord>();
@@ -401,14 +332,12 @@ bool OsMakeGlContextCurrent(OsDeviceContext device_context, OsGlContext gl_conte
   if (!gl_context) {
     Log("MakeCurrent none");
     if (Fails(ScriptedStep::kReleaseCurrent)) return false;
-    if (s_backend.display != EGL_NO_DISPLAY) {
-      eglMakeCurrent(s_backend.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    }
+    OffscreenMakeCurrent(nullptr);
     return true;
   }
   Log("MakeCurrent");
   if (Fails(ScriptedStep::kMakeCurrent) || !device_context) return false;
-  return eglMakeCurrent(s_backend.display, gl_context->surface, gl_context->surface, gl_context->context);
+  return OffscreenMakeCurrent(gl_context->gl);
 }
 
 bool OsDeleteGlContext(OsGlContext gl_context) {
