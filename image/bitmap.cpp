@@ -286,7 +286,8 @@ const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& 
       const uint8_t* colours[2] = {palette.entries[four ? value >> 4 : value],
                                    palette.entries[four ? value & 0x0F : value]};
       int64_t shown = !out || x >= width ? 0 : (x + count > width ? width - x : count);
-      uint8_t* pixel = out ? out + (y * width + x) * 3 : nullptr;
+      // Only a pixel inside the image is addressed: past the right edge there is nothing to point at.
+      uint8_t* pixel = shown > 0 ? out + (y * width + x) * 3 : nullptr;
       for (int64_t i = 0; i < shown; i++) pixel = Put(pixel, colours[i & 1]);
       x += count;
       continue;
@@ -311,7 +312,7 @@ const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& 
       if (!run) return kDibConversionErrorText;
       if (y >= height || x + value > stored_width) return kDibConversionErrorText;
       int64_t shown = !out || x >= width ? 0 : (x + value > width ? width - x : value);
-      uint8_t* pixel = out ? out + (y * width + x) * 3 : nullptr;
+      uint8_t* pixel = shown > 0 ? out + (y * width + x) * 3 : nullptr;
       for (int64_t i = 0; i < shown; i++) {
         unsigned index = four ? (i & 1 ? run[i / 2] & 0x0F : run[i / 2] >> 4) : run[i];
         pixel = Put(pixel, palette.entries[index]);

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -236,6 +237,8 @@ bool CheckMaterialIndices(const ModelBase& model, std::string* why) {
 bool ParseMs3d(const uint8_t* data, size_t size, ModelBase* model, std::string* why, Ms3dFileInfo* info) {
   if (!model) return Fail(why, "no model to read into");
   if (!data && size > 0) return Fail(why, "no data");
+  // The cursor measures what is left as a pointer difference.
+  if (size > static_cast<size_t>(PTRDIFF_MAX)) return Fail(why, "the file is too large (%zu bytes)", size);
   Cursor cursor = {data, data + size};
   const uint8_t* header = cursor.Take(kHeaderSize);
   if (!header) return Fail(why, "the file is too short for the header (%zu bytes, %zu needed)", size, kHeaderSize);

@@ -2,6 +2,7 @@
 // lines of x y z u v. The text is parsed in place, from memory or from a window the file streams through: no
 // stream calls per line. The common lines go to the quick readers (world_lines.cpp), everything else to the
 // general reader here, which reads numbers as the C library does (world_numbers.cpp).
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -168,6 +169,12 @@ bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<Wor
 }  // namespace
 
 bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIssue>* issues) {
+  // The cursor measures what is left as a pointer difference.
+  if (size > static_cast<size_t>(PTRDIFF_MAX)) {
+    *world = World{};
+    Report(issues, 1, "the file is too large to read at once (" + std::to_string(size) + " bytes)");
+    return false;
+  }
   PieceCursor cursor{data, data + size};
   return ParsePieces(cursor, size, world, issues);
 }

@@ -7,6 +7,7 @@
 # 32-bit Wine set is optional and installed last, on its own: where it cannot be had, the Windows end-to-end
 # test runs the 64-bit build instead.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 profile=${1:-test}
 case "$profile" in
@@ -17,7 +18,8 @@ esac
 play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
   xfonts-base)
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev xdotool imagemagick
-  libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64)
+  libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
+  g++-multilib)
 wine32_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 sudo=""
@@ -58,28 +60,13 @@ install_packages() {
   return 1
 }
 
-# True when this kernel executes 32-bit x86 programs (some machines are built without that support): a
-# four-instruction static program is assembled, linked and run, and must exit with the code it chose.
-kernel_runs_32bit() {
-  local dir status=0
-  command -v as >/dev/null && command -v ld >/dev/null || return 1
-  dir=$(mktemp -d)
-  printf '.globl _start\n_start:\n movl $1, %%eax\n movl $42, %%ebx\n int $0x80\n' >"$dir/probe.s"
-  if as --32 -o "$dir/probe.o" "$dir/probe.s" 2>/dev/null && ld -m elf_i386 -o "$dir/probe" "$dir/probe.o" 2>/dev/null
-  then
-    "$dir/probe" 2>/dev/null || status=$?
-  fi
-  rm -rf "$dir"
-  [ "$status" -eq 42 ]
-}
-
 # 32-bit Wine, to run the 32-bit Windows program as it is shipped. Optional: any failure here is reported in
 # one line and leaves the package system as it was.
 install_wine32() {
   local added="" missing
   mapfile -t missing < <(missing_of "${wine32_packages[@]}")
   [ ${#missing[@]} -eq 0 ] && return 0
-  if ! kernel_runs_32bit; then
+  if ! "$here/kernel-runs-32bit.sh"; then
     echo "setup: this kernel does not run 32-bit programs; the Windows end-to-end test will run the 64-bit build"
     return 0
   fi
@@ -114,5 +101,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
   fi
 fi
-[ "$profile" = "test" ] && install_wine32
+if [ "$profile" = "test" ]; then
+  # The 32-bit build of the loaders runs its tests natively, or under user-mode emulation where the kernel
+  # cannot run 32-bit programs.
+  if ! "$here/kernel-runs-32bit.sh" && ! installed qemu-user; then
+    echo "Installing: qemu-user (this kernel does not run 32-bit programs)"
+    install_packages qemu-user || { echo "setup: could not install qemu-user" >&2; exit 1; }
+  fi
+  install_wine32
+fi
 exit 0

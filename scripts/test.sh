@@ -44,6 +44,19 @@ cmake --build build/release-test -j "$jobs"
 # The Windows programs are the same in both builds: their end-to-end test ran above.
 (cd build/release-test && ctest --output-on-failure --timeout 600 -E windows_wine)
 
+echo "== The loaders on a 32-bit build"
+# Every size the loaders compute, on a 32-bit size_t: the loaders, their tests that need no OpenGL and the
+# fuzz seed corpora, built with -m32.
+emulator=
+if ! scripts/kernel-runs-32bit.sh; then
+  emulator=qemu-i386
+  echo "this kernel does not run 32-bit programs: the 32-bit tests run under qemu-i386"
+fi
+cmake -S . -B build/i686 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DGORVANE_LOADERS_ONLY=ON -DGORVANE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" >/dev/null
+cmake --build build/i686 -j "$jobs"
+(cd build/i686 && ctest --output-on-failure --timeout 600)
+
 echo "== Fuzzing (${fuzz_seconds} s each)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_FUZZ=ON \
   -DGORVANE_BENCH=OFF -DGORVANE_WERROR=ON >/dev/null
