@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -66,6 +67,15 @@ bool EnsureVideo() {
   if (s_sdl.video_ready) return true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     fprintf(stderr, "gorvane: cannot start the video system: %s\n", SDL_GetError());
+    return false;
+  }
+  // Without a display SDL quietly falls back to drivers that show nothing: the game would run in a window no
+  // one sees. They are used only when asked for by name (as the tests do).
+  const char* driver = SDL_GetCurrentVideoDriver();
+  bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+  if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
+    fprintf(stderr, "gorvane: cannot start the video system: no display (SDL offered only its %s driver)\n", driver);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
   atexit(SDL_Quit);
