@@ -377,9 +377,15 @@ TEST_F(WorldNumbers, MalformedNumbersReadAsTheLibraryReadsThem) {
   for (const char* token : kTokens) {
     for (int position = 0; position < 5; ++position) {
       std::string corner;
-      for (int n = 0; n < 5; ++n) corner += (n ? " " : "") + (n == position ? std::string(token) : std::to_string(n + 1));
+      for (int n = 0; n < 5; ++n) {
+        if (n) corner += ' ';
+        corner += n == position ? std::string(token) : std::to_string(n + 1);
+      }
       corner += "\n";
-      SCOPED_TRACE("corner line \"" + corner.substr(0, corner.size() - 1) + "\"");
+      std::string trace = "corner line \"";
+      trace.append(corner, 0, corner.size() - 1);
+      trace += '"';
+      SCOPED_TRACE(trace);
       Parsed parsed("NUMPOLLIES 1\n0\n" + corner + kCorner + kCorner);
       float f[5];
       int read = sscanf(corner.c_str(), "%f %f %f %f %f", &f[0], &f[1], &f[2], &f[3], &f[4]);
