@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -58,6 +59,18 @@ TEST(Ms3dSeedCorpus, EverySeedReads) {
     seeds++;
   }
   EXPECT_GE(seeds, static_cast<int>(Seeds().size()));
+}
+
+// A file longer than a pointer difference can measure (possible only on a 32-bit system) is refused before a
+// byte is read; the size alone decides, so a short buffer stands in for it.
+TEST(Ms3dSeedCorpus, DataBeyondAPointerDifferenceIsRefusedUnread) {
+  const std::string bytes = WriteMs3d(SmallMs3dModel());
+  Ms3dModel model;
+  std::string why;
+  EXPECT_FALSE(ParseMs3d(reinterpret_cast<const uint8_t*>(bytes.data()),
+                         static_cast<size_t>(std::numeric_limits<ptrdiff_t>::max()) + 1, &model, &why));
+  EXPECT_NE(why.find("too large"), std::string::npos) << why;
+  EXPECT_EQ(model.vertex_count, 0);
 }
 
 }  // namespace

@@ -432,6 +432,18 @@ TEST(WorldArray, CapacitiesFitTheAddressSpace) {
   EXPECT_EQ(capacity, MostTriangles());
 }
 
+// Text longer than a pointer difference can measure (possible only on a 32-bit system) is refused before a
+// character is read; the size alone decides, so a short buffer stands in for it.
+TEST(WorldArray, TextBeyondAPointerDifferenceIsRefusedUnread) {
+  const char text[] = "NUMPOLLIES 1\n";
+  World world = {};
+  std::vector<WorldIssue> issues;
+  EXPECT_FALSE(ParseWorld(text, static_cast<size_t>(std::numeric_limits<ptrdiff_t>::max()) + 1, &world, &issues));
+  EXPECT_EQ(world.triangle_count, 0);
+  ASSERT_EQ(issues.size(), 1u);
+  EXPECT_NE(issues[0].reason.find("too large"), std::string::npos) << issues[0].reason;
+}
+
 TEST_F(WorldLineReader, SkipsCommentsAndBlanksDropsCrAndStopsAtTheEnd) {
   ScopedWorkingDirectory dir;
   std::string long_line(300, 'a');
