@@ -159,7 +159,7 @@ TEST_F(SdlBackend, SystemKeysArriveAsSystemKeyMessages) {
                                                                {kWmSysKeyUp, kVkMenu},
                                                                {kWmSysKeyDown, kVkF1 + 9},
                                                                {kWmSysKeyUp, kVkF1 + 9}}));
-  EXPECT_EQ(g_game.key_down['X'], 0);
+  EXPECT_EQ(g_game.key_down[static_cast<int>('X')], 0);
 }
 
 TEST_F(SdlBackend, MinimiseAndRestoreSwitchTheActiveFlag) {
