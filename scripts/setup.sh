@@ -17,9 +17,9 @@ esac
 
 play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
   xfonts-base)
-test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev xdotool imagemagick
-  libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
-  g++-multilib)
+test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
+  xdotool imagemagick libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64 g++-multilib)
 wine32_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 sudo=""

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and behaviour tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer and again in a Release build, the end-to-end tests of the SDL and Windows
-# programs, and each fuzz target. Warnings in our own code are errors in every build made here.
+# programs, the loaders' tests on a 32-bit build, and each fuzz target (whose build compiles the whole tree
+# with Clang). Warnings in our own code are errors in every build made here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
