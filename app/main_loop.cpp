@@ -2,6 +2,7 @@
 #include "app/frame_timer.h"
 #include "app/globals.h"
 #include "app/movement.h"
+#include "app/version.h"
 #include "model/model.h"
 #include "platform/os.h"
 #include "scene/renderer.h"
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr const char* kTitle = "Gorvane (3D) v0.42";
+constexpr const char* kTitle = "Gorvane (3D) v" GORVANE_CAPTION_VERSION;
 constexpr const char* kToggledTitle = "Brannoch";
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;

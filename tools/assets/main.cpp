@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/version.h"
 #include "tools/assets/commands.h"
 
 namespace {
@@ -10,7 +11,8 @@ int Usage() {
   fprintf(stderr,
           "usage: gorvane-assets bmp FILE [--ppm OUT]\n"
           "       gorvane-assets world FILE [--dump] [--svg OUT]\n"
-          "       gorvane-assets ms3d FILE\n");
+          "       gorvane-assets ms3d FILE\n"
+          "       gorvane-assets --version\n");
   return 2;
 }
 
@@ -18,6 +20,10 @@ int Usage() {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+    printf("gorvane-assets %s\n", GORVANE_VERSION);
+    return 0;
+  }
   if (strcmp(argv[1], "bmp") == 0) return RunBmpCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "world") == 0) return RunWorldCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "ms3d") == 0) return RunMs3dCommand(argc - 2, argv + 2);
