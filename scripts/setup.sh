@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs: `setup.sh play` to build and run it, `setup.sh test` for
-# everything the tests, fuzzers, benchmarks and the Windows builds need as well. Safe to run again.
+# Installs the Debian packages the game needs: `setup.sh play` to build and run it, `setup.sh package` to make
+# the packages players install (scripts/package.sh), `setup.sh test` for everything the tests, fuzzers,
+# benchmarks, packages and the Windows builds need as well. Safe to run again.
 #
 # The package archive is sometimes briefly inconsistent (an index mid-sync, one architecture's libraries a
 # version behind the other's). A failing index alone does not end the run: the install after it decides. The
@@ -11,15 +12,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 profile=${1:-test}
 case "$profile" in
-  play | test) ;;
-  *) echo "usage: setup.sh [play|test]" >&2; exit 2 ;;
+  play | package | test) ;;
+  *) echo "usage: setup.sh [play|package|test]" >&2; exit 2 ;;
 esac
 
 play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
   xfonts-base)
+# dpkg-shlibdeps and file for the .deb's dependencies; lintian, desktop-file-validate and appstreamcli to check
+# what is packaged.
+package_packages=(g++-mingw-w64-i686-posix dpkg-dev file lintian desktop-file-utils appstream unzip)
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
-  xdotool imagemagick libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64 g++-multilib)
+  xdotool imagemagick libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
+  man-db)
 wine32_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 sudo=""
@@ -91,6 +95,7 @@ install_wine32() {
 }
 
 packages=("${play_packages[@]}")
+[ "$profile" != "play" ] && packages+=("${package_packages[@]}")
 [ "$profile" = "test" ] && packages+=("${test_packages[@]}")
 mapfile -t missing < <(missing_of "${packages[@]}")
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and behaviour tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer and again in a Release build, the end-to-end tests of the SDL and Windows
-# programs, the loaders' tests on a 32-bit build, and each fuzz target (whose build compiles the whole tree
-# with Clang). Warnings in our own code are errors in every build made here.
+# programs, the packages a player installs (built, installed, started, removed), the loaders' tests on a
+# 32-bit build, and each fuzz target (whose build compiles the whole tree with Clang). Warnings in our own code
+# are errors in every build made here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -44,6 +45,18 @@ cmake -S . -B build/release-test -G Ninja -DCMAKE_BUILD_TYPE=Release -DGORVANE_W
 cmake --build build/release-test -j "$jobs"
 # The Windows programs are the same in both builds: their end-to-end test ran above.
 (cd build/release-test && ctest --output-on-failure --timeout 600 -E windows_wine)
+
+echo "== What a player installs"
+# The .deb, the tarball and the Windows zip, checked as built, then each installed or unpacked and started
+# the way a player starts it. Installing the .deb needs root (or sudo).
+scripts/package.sh
+export GORVANE_LOOK=$root/build/test/tests/look GORVANE_WIN64_EXE=$root/build/win64/gorvane.exe
+tests/package/check_packages.sh dist
+tests/package/test_deb.sh dist/gorvane_*.deb
+tests/package/test_tarball.sh dist/gorvane-*-linux-*.tar.gz
+status=0
+tests/package/test_zip.sh dist/gorvane-*-windows-x86.zip || status=$?
+[ "$status" = 0 ] || [ "$status" = 77 ] || exit 1
 
 echo "== The loaders on a 32-bit build"
 # Every size the loaders compute, on a 32-bit size_t: the loaders, their tests that need no OpenGL and the

@@ -119,3 +119,39 @@ wait_for_exit() {
   done
   fail "the game did not end within $seconds s"
 }
+
+# Starts COMMAND (with its arguments) in the background from directory DIR, as a player would start an
+# installed game from wherever they are; its output goes to game.log.
+start_program() {
+  local dir=$1
+  shift
+  cd "$dir" || fail "no directory $dir"
+  env SDL_AUDIODRIVER=dummy "$@" >"$E2E_TMP/game.log" 2>&1 &
+  GAME_PID=$!
+}
+
+# What a player does first with the SDL program started before: answers the start question No with its
+# button, sees the game's 640x480 window, holds X to leave the title, and quits with Escape. Fails unless the
+# title gives way to a different picture and the program ends without a signal.
+play_title_and_escape() {
+  local box window size
+  box=$(wait_for_window "Start FullScreen?" 20) || fail "the start question did not appear"
+  sleep 0.3
+  click_button "$box" 2  # No, on the right
+  window=$(wait_for_window "Gorvane (3D) v0.42" 10) || fail "no game window after answering No"
+  size=$(window_size "$window")
+  [ "$size" = "640x480" ] || fail "the window's client area is $size, not 640x480"
+  sleep 0.5
+  import -window root -crop 640x480+0+0 -depth 8 "rgb:$E2E_TMP/title.rgb"
+  hold_key x 0.3
+  sleep 0.5
+  import -window root -crop 640x480+0+0 -depth 8 "rgb:$E2E_TMP/play.rgb"
+  cmp -s "$E2E_TMP/title.rgb" "$E2E_TMP/play.rgb" && fail "the picture did not change when X was held"
+  # The title shows a picture, not an empty window: more than a handful of colours.
+  [ "$(convert -size 640x480 -depth 8 "rgb:$E2E_TMP/play.rgb" -format %k info:)" -gt 50 ] ||
+    fail "the game shows almost nothing: were its data files found?"
+  hold_key Escape 0.3
+  wait_for_exit 10
+  [ "$GAME_CODE" -lt 128 ] || fail "the game died with status $GAME_CODE"
+  window_gone "Gorvane (3D) v0.42" || fail "the window is still there"
+}
