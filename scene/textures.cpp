@@ -53,6 +53,8 @@ int LoadSceneTextures() {
   return 1;
 }
 
+const char* SceneTextureFile(int slot) { return kSceneTextureFiles[slot]; }
+
 uint32_t LoadModelTexture(const char*) {
   // Every material's texture comes from the one model texture file, each call a texture of its own.
   ImageRGB* image = LoadBitmapFile(kModelTextureFile);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/model/ms3d_writer.h"
+#include "tests/support/png_read.h"
 #include "tests/support/tool_run.h"
 
 namespace {
@@ -39,6 +40,55 @@ TEST_F(Ms3dTool, UsageErrorsExit2) {
   EXPECT_EQ(RunTool("ms3d").exit_code, 2);
   EXPECT_EQ(RunTool("ms3d a.ms3d b.ms3d").exit_code, 2);
   EXPECT_EQ(RunTool("ms3d --json").exit_code, 2);
+  EXPECT_EQ(RunTool("ms3d a.ms3d --png").exit_code, 2);
+  EXPECT_EQ(RunTool("ms3d a.ms3d --yaw 90").exit_code, 2);
+  EXPECT_EQ(RunTool("ms3d a.ms3d --png a.png --yaw west").exit_code, 2);
+}
+
+// The colour at (x, y), counted from the top left, as 0xRRGGBB.
+uint32_t PixelOf(const std::vector<uint8_t>& rgb, int x, int y) {
+  const uint8_t* p = &rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+  return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+}
+
+// The small model is a square of two triangles facing +z: the lower right one textured with "potion.bmp", the
+// upper left one bare (drawn in the current colour, white). The picture is framed on the square, so its middle
+// row crosses both halves; seen from behind (--yaw 180) the halves change sides.
+TEST_F(Ms3dTool, DrawsTheModelWithItsTexturesFromTheGivenSide) {
+  directory_.Write("small.ms3d", WriteMs3d(SmallMs3dModel()));
+  directory_.Write("potion.bmp", MakeBitmap(4, 4, 0x00C000));
+  int width = 0, height = 0;
+  for (int yaw : {0, 180}) {
+    SCOPED_TRACE(yaw);
+    ToolRun run = RunTool("ms3d small.ms3d --png front.png --yaw " + std::to_string(yaw));
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::vector<uint8_t> picture = ReadPng("front.png", &width, &height);
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    const int textured_x = yaw == 0 ? 420 : 220, bare_x = yaw == 0 ? 220 : 420;
+    EXPECT_EQ(PixelOf(picture, textured_x, 300), 0x00C000u);
+    EXPECT_EQ(PixelOf(picture, bare_x, 150), 0xFFFFFFu);
+    // Framed: the square fills the middle, the background shows at the corners.
+    EXPECT_EQ(PixelOf(picture, 5, 5), PixelOf(picture, 634, 474));
+    EXPECT_NE(PixelOf(picture, 5, 5), 0xFFFFFFu);
+  }
+}
+
+// The game makes every material's texture from its one model texture file, whatever the material names.
+TEST_F(Ms3dTool, TexturesComeFromTheModelTextureFileWhateverTheMaterialNames) {
+  Ms3dFileRecord layout = SmallMs3dModel();
+  layout.materials[0].texture_file = "skin.bmp";
+  directory_.Write("small.ms3d", WriteMs3d(layout));
+  directory_.Write("skin.bmp", MakeBitmap(4, 4, 0xC00000));
+  ToolRun run = RunTool("ms3d small.ms3d --png front.png");
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_NE(run.err.find("small.ms3d: no potion.bmp beside the model"), std::string::npos) << run.err;
+  directory_.Write("potion.bmp", MakeBitmap(4, 4, 0x00C000));
+  run = RunTool("ms3d small.ms3d --png front.png");
+  EXPECT_EQ(run.err, "");
+  int width = 0, height = 0;
+  EXPECT_EQ(PixelOf(ReadPng("front.png", &width, &height), 420, 300), 0x00C000u);
 }
 
 }  // namespace

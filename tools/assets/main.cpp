@@ -11,7 +11,9 @@ int Usage() {
   fprintf(stderr,
           "usage: gorvane-assets bmp FILE [--ppm OUT]\n"
           "       gorvane-assets world FILE [--dump] [--svg OUT]\n"
-          "       gorvane-assets ms3d FILE\n"
+          "       gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]\n"
+          "       gorvane-assets view DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--title] [--png OUT] "
+          "[--time N]\n"
           "       gorvane-assets --version\n");
   return 2;
 }
@@ -27,5 +29,6 @@ int main(int argc, char** argv) {
   if (strcmp(argv[1], "bmp") == 0) return RunBmpCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "world") == 0) return RunWorldCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "ms3d") == 0) return RunMs3dCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "view") == 0) return RunViewCommand(argc - 2, argv + 2);
   return Usage();
 }

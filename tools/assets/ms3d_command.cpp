@@ -1,19 +1,124 @@
-// gorvane-assets ms3d FILE: reads a model file with the game's own reader and prints what it holds, or why it
-// cannot be read. No textures are made, so no OpenGL context is needed.
+// gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]: reads a model file with the game's own reader and prints
+// what it holds, or why it cannot be read. With --png it also draws the model with the game's Draw and its
+// material textures, made as the game makes them, into a picture framed to the model's bounds.
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "model/model.h"
 #include "model/ms3d.h"
+#include "platform/gl.h"
+#include "platform/offscreen.h"
+#include "platform/scripted/scripted.h"
 #include "tools/assets/commands.h"
+#include "tools/assets/picture.h"
+#include "window/scene_init.h"
+
+namespace {
+
+int Ms3dUsage() {
+  fprintf(stderr, "usage: gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]\n");
+  return 2;
+}
+
+// The camera looks down on the model by this much, so that its top shows as well as the chosen side.
+constexpr float kElevation = 15.0f;
+constexpr float kFieldOfView = 45.0f;  // vertical, as in the game
+
+// Draws the model, turned by yaw degrees about the vertical axis, filling the picture: the sphere around its
+// corners' bounding box fits the view's height and width.
+void DrawFramed(ModelBase& model, float yaw) {
+  float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+  bool any = false;
+  for (int i = 0; i < model.vertex_count; i++) {
+    for (int axis = 0; axis < 3; axis++) {
+      float value = model.vertices[i].position[axis];
+      if (!std::isfinite(value)) continue;
+      low[axis] = any ? std::fmin(low[axis], value) : value;
+      high[axis] = any ? std::fmax(high[axis], value) : value;
+    }
+    any = true;
+  }
+  double radius = 0;
+  for (int axis = 0; axis < 3; axis++) radius += (high[axis] - low[axis]) * (high[axis] - low[axis]) / 4.0;
+  radius = std::fmax(std::sqrt(radius), 1e-3);
+  const double distance = radius / std::sin(kFieldOfView / 2 * M_PI / 180) * 1.05;
+
+  glViewport(0, 0, kPictureWidth, kPictureHeight);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(kFieldOfView, static_cast<double>(kPictureWidth) / kPictureHeight, distance - radius * 1.5,
+                 distance + radius * 1.5);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  ApplySceneState();
+  glClearColor(0.25f, 0.25f, 0.3f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glTranslated(0, 0, -distance);
+  glRotatef(kElevation, 1, 0, 0);
+  glRotatef(yaw, 0, 1, 0);
+  glTranslatef(-(low[0] + high[0]) / 2, -(low[1] + high[1]) / 2, -(low[2] + high[2]) / 2);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  model.Draw();
+}
+
+// The file every material's texture is made from, whatever name the material holds: the game's one model
+// texture, from its working directory.
+constexpr const char* kModelTexture = "potion.bmp";
+
+// Draws the read model into the PNG file. The textures are made as the game makes them, from the model file's
+// folder standing in for the game's data directory.
+int DrawModelPicture(Ms3dModel& model, const char* file_name, const std::string& png, float yaw) {
+  OffscreenGl* gl = StartHiddenContext();
+  if (!gl) return 1;
+  std::filesystem::path folder = std::filesystem::path(file_name).parent_path();
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::current_path(folder, error);
+  bool textured = false;
+  for (int i = 0; i < model.material_count; i++) textured |= model.materials[i].texture_file[0] != '\0';
+  if (textured) {
+    if (FILE* file = fopen(kModelTexture, "rb")) {
+      fclose(file);
+    } else {
+      fprintf(stderr, "gorvane-assets: %s: no %s beside the model: the game makes every material's texture from "
+              "that file, so its textured meshes are drawn untextured\n", file_name, kModelTexture);
+    }
+  }
+  size_t boxes_before = Scripted().message_boxes.size();
+  model.LoadMaterialTextures();
+  PrintMessageBoxesSince(boxes_before);
+  DrawFramed(model, yaw);
+  int exit_code = 0;
+  if (!WritePng(png, ReadPicture(), kPictureWidth, kPictureHeight)) {
+    fprintf(stderr, "gorvane-assets: %s: cannot write the file\n", png.c_str());
+    exit_code = 1;
+  }
+  OffscreenDestroy(gl);
+  return exit_code;
+}
+
+}  // namespace
 
 int RunMs3dCommand(int argc, char** argv) {
-  if (argc != 1 || argv[0][0] == '-') {
-    fprintf(stderr, "usage: gorvane-assets ms3d FILE\n");
-    return 2;
-  }
+  if (argc < 1 || argv[0][0] == '-') return Ms3dUsage();
   const char* file_name = argv[0];
+  const char* png = nullptr;
+  float yaw = 0;
+  for (int i = 1; i < argc; i += 2) {
+    if (i + 1 >= argc) return Ms3dUsage();
+    int count = 0;
+    if (strcmp(argv[i], "--png") == 0 && argv[i + 1][0] != '\0') {
+      png = argv[i + 1];
+    } else if (strcmp(argv[i], "--yaw") == 0 && ParseFloatList(argv[i + 1], 1, 1, &yaw, &count)) {
+    } else {
+      return Ms3dUsage();
+    }
+  }
+  if (!png && argc > 1) return Ms3dUsage();  // --yaw only means something for a picture
+
   std::unique_ptr<uint8_t[]> data;
   size_t size;
   std::string why;
@@ -31,5 +136,7 @@ int RunMs3dCommand(int argc, char** argv) {
          static_cast<int>(info.version), static_cast<int>(model.vertex_count),
          static_cast<int>(model.triangle_count), static_cast<int>(model.mesh_count),
          static_cast<int>(model.material_count));
-  return 0;
+  if (!png) return 0;
+  fflush(stdout);
+  return DrawModelPicture(model, file_name, AbsolutePath(png), yaw);
 }
