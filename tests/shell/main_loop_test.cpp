@@ -6,6 +6,7 @@
 #include "platform/gl.h"
 #include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
+#include "window/window.h"
 
 namespace {
 
@@ -46,9 +47,32 @@ TEST_F(StartQuestion, NoOpensAnOverlappedWindowWithoutTouchingTheDisplay) {
   EXPECT_EQ(window.class_name, "OpenGL");
   EXPECT_EQ(window.style, kWsOverlappedWindow | kWsClipSiblings | kWsClipChildren);
   EXPECT_EQ(window.ex_style, kWsExAppWindow | kWsExWindowEdge);
-  EXPECT_EQ(window.width, 640);
-  EXPECT_EQ(window.height, 480);
+  // The rectangle is grown for the frame of the style without the clip flags, so the client area is 640 x 480.
+  ASSERT_EQ(Scripted().adjustments.size(), 1u);
+  const ScriptedAdjustment& adjustment = Scripted().adjustments[0];
+  EXPECT_EQ(adjustment.style, kWsOverlappedWindow);
+  EXPECT_EQ(adjustment.ex_style, kWsExAppWindow | kWsExWindowEdge);
+  EXPECT_FALSE(adjustment.has_menu);
+  EXPECT_EQ(adjustment.client.left, 0);
+  EXPECT_EQ(adjustment.client.top, 0);
+  EXPECT_EQ(adjustment.client.right, 640);
+  EXPECT_EQ(adjustment.client.bottom, 480);
+  EXPECT_EQ(window.x, 0);
+  EXPECT_EQ(window.y, 0);
+  EXPECT_EQ(window.width, 648);
+  EXPECT_EQ(window.height, 507);
+  EXPECT_EQ(window.client_width, 640);
+  EXPECT_EQ(window.client_height, 480);
   EXPECT_TRUE(CallsStartingWith("ChangeDisplayMode").empty());
+  // The class the window is made from.
+  ASSERT_EQ(Scripted().registered_classes.size(), 1u);
+  const ScriptedWindowClass& window_class = Scripted().registered_classes[0];
+  EXPECT_EQ(window_class.name, "OpenGL");
+  EXPECT_EQ(window_class.style, kCsHRedraw | kCsVRedraw | kCsOwnDc);
+  EXPECT_EQ(window_class.window_proc, &GameWindowProc);
+  EXPECT_EQ(window_class.instance, OsGetModuleHandle());
+  EXPECT_EQ(window_class.icon_id, kIdiWinLogo);
+  EXPECT_EQ(window_class.cursor_id, kIdcArrow);
 }
 
 TEST_F(StartQuestion, YesSwitchesTo640x480x16AndOpensAPopup) {
@@ -58,6 +82,12 @@ TEST_F(StartQuestion, YesSwitchesTo640x480x16AndOpensAPopup) {
   ASSERT_EQ(Scripted().windows.size(), 1u);
   EXPECT_EQ(Scripted().windows[0].style, kWsPopup | kWsClipSiblings | kWsClipChildren);
   EXPECT_EQ(Scripted().windows[0].ex_style, kWsExAppWindow);
+  // A popup has no frame: the window is the client area.
+  ASSERT_EQ(Scripted().adjustments.size(), 1u);
+  EXPECT_EQ(Scripted().adjustments[0].style, kWsPopup);
+  EXPECT_EQ(Scripted().adjustments[0].ex_style, kWsExAppWindow);
+  EXPECT_EQ(Scripted().windows[0].width, 640);
+  EXPECT_EQ(Scripted().windows[0].height, 480);
   std::vector<std::string> changes = CallsStartingWith("ChangeDisplayMode");
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0], "ChangeDisplayMode 640x480x16 fields=0x1c0000 flags=0x4 -> 0");
