@@ -15,6 +15,7 @@ using Stages = ShellTest;
 using Ending = ShellTest;
 using FullscreenToggle = ShellTest;
 using Minimised = ShellTest;
+using Pacing = ShellTest;
 
 void QuitAt(SwapScript& script, int swap) {
   auto before = std::move(script[swap]);
@@ -157,6 +158,76 @@ TEST_F(Stages, TheCycleTickAdvancesEverySixthPlayFrame) {
   RunGame(kIdNo, script);
   EXPECT_EQ(g_game.cycle_tick, 3);
   EXPECT_EQ(g_game.frame_divider, 1);
+}
+
+TEST_F(Stages, TheTitleOnlyLooksAroundAndPlayClampsBeforeItMoves) {
+  SwapScript script;
+  // On the title: the mouse turns the view, the up arrow moves nothing.
+  script[1] = [] {
+    Scripted().cursor = {300, 250};
+    ScriptedKeyDown(kVkUp);
+  };
+  script[4] = [] {
+    EXPECT_FLOAT_EQ(g_game.heading, 1.0f);
+    EXPECT_FLOAT_EQ(g_game.look_pitch, 0.5f);
+    EXPECT_EQ(g_game.player_z, 0.0f);
+    EXPECT_EQ(g_game.walk_bias_angle, 0.0f);
+    Scripted().cursor = {320, 240};
+    g_game.heading = 0;
+    ScriptedKeyDown('X');
+  };
+  script[6] = [] { ScriptedKeyUp('X'); };
+  // In play the up arrow walks north from the start in steps of 0.5 into the hut's north wall (z from -2 to
+  // -6). Each frame's clamp runs before its step, so the position the next frame draws lies one step inside.
+  std::vector<float> z_at_swap;
+  for (int swap = 7; swap <= 20; swap++) script[swap] = [&z_at_swap] { z_at_swap.push_back(g_game.player_z); };
+  QuitAt(script, 20);
+  RunGame(kIdNo, script);
+  ASSERT_EQ(z_at_swap.size(), 14u);
+  // Swap 7 shows the X key-up message; the frames at swaps 8 to 11 are drawn from -0.5 to -2.
+  const std::vector<float> walk = {-0.5f, -0.5f, -1.0f, -1.5f, -2.0f};
+  for (size_t i = 0; i < z_at_swap.size(); i++) {
+    EXPECT_EQ(z_at_swap[i], i < walk.size() ? walk[i] : -2.5f) << "swap " << i + 7;
+  }
+  EXPECT_EQ(g_game.player_x, 0.0f);
+}
+
+TEST_F(Pacing, EveryFrameReadsTheClockFromItsStartUntilTwentyMillisecondsHavePassedThenSwaps) {
+  // The stepped clock advances 1 ms at each reading, so a frame that starts at reading t waits through the
+  // readings t + 1 ms to t + 20 ms and swaps at once after the last.
+  struct Swap {
+    int readings;
+    int64_t span;
+  };
+  std::vector<Swap> swaps;
+  SwapScript script;
+  for (int swap = 1; swap <= 30; swap++) {
+    script[swap] = [&swaps] {
+      swaps.push_back({Scripted().counts_since_swap, Scripted().last_count - Scripted().first_count_since_swap});
+    };
+  }
+  HoldKey(script, 5, 'X', 4);
+  script[15] = [record = std::move(script[15])] {
+    record();
+    ScriptedPostMessage(kWmActivate, 1u << 16);  // minimised: frames wait but draw nothing
+  };
+  QuitAt(script, 30);
+  RunGame(kIdNo, script);
+  ASSERT_EQ(swaps.size(), 30u);
+  // The timer's own start reading comes before the first frame's.
+  EXPECT_EQ(swaps[0].readings, 22);
+  for (int swap = 2; swap <= 30; swap++) {
+    const Swap& s = swaps[static_cast<size_t>(swap - 1)];
+    if (swap == 6 || swap == 10 || swap == 16) {
+      EXPECT_EQ(s.readings, 0) << "swap " << swap << " shows a dispatched message without reading the clock";
+      continue;
+    }
+    EXPECT_EQ(s.readings, 21) << "swap " << swap;
+    EXPECT_EQ(s.span, 20000) << "swap " << swap;
+  }
+  // The frame that saw Escape read the clock for its start and stopped before the wait.
+  EXPECT_EQ(Scripted().counts_since_swap, 1);
+  EXPECT_EQ(Scripted().swaps, 31);
 }
 
 TEST_F(Ending, EscapeOnTheTitleQuitsAndTheLastFrameIsNotShown) {
