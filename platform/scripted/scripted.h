@@ -49,6 +49,26 @@ struct ScriptedWindow {
   uint32_t style;
   int x, y, width, height;
   bool visible;
+  // The client area left inside the window's frame, as the styles draw it.
+  int client_width, client_height;
+};
+
+struct ScriptedWindowClass {
+  std::string name;
+  uint32_t style;
+  OsWindowProc window_proc;
+  OsInstance instance;
+  uint32_t icon_id;
+  uint32_t cursor_id;
+};
+
+// One window-rectangle adjustment: the rectangle asked about, the styles, and the rectangle handed back.
+struct ScriptedAdjustment {
+  OsRect client;
+  uint32_t style;
+  bool has_menu;
+  uint32_t ex_style;
+  OsRect window;
 };
 
 // Everything the backend knows, in one record. Tests set the inputs and read the records.
@@ -82,11 +102,19 @@ struct ScriptedState {
   int counts_since_swap = 0;
   int cursor_counter = 0;
   std::vector<ScriptedWindow> windows;  // every window created, in order; the last is the newest
+  std::vector<ScriptedWindowClass> registered_classes;  // every successful registration, in order
+  std::vector<ScriptedAdjustment> adjustments;           // every window-rectangle adjustment, in order
   int live_windows = 0;
   int live_gl_contexts = 0;
   bool class_registered = false;
   bool display_mode_changed = false;
 };
+
+// The frame a window of these styles draws around its client area, as the amounts the window rectangle grows by
+// on each side (left and top negative), with the classic theme's metrics: 4 pixels on each side for a sizing
+// frame, 3 for a dialog frame, 1 for a plain border, 2 more for a client edge; a caption adds 19 at the top, a
+// menu bar 20. A popup without border or caption has no frame at all.
+OsRect ScriptedWindowFrame(uint32_t style, bool has_menu, uint32_t ex_style);
 
 // The backend's state. Valid until the next ScriptedReset.
 ScriptedState& Scripted();

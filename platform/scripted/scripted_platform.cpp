@@ -186,6 +186,9 @@ uint16_t OsRegisterWindowClass(const OsWindowClass* window_class) {
     if (c.name == window_class->class_name) return 0;  // already registered, as Windows refuses it
   }
   s_backend.classes.push_back({window_class->class_name, window_class->window_proc});
+  s_backend.state.registered_classes.push_back({window_class->class_name, window_class->style,
+                                                window_class->window_proc, window_class->instance,
+                                                window_class->icon_id, window_class->cursor_id});
   s_backend.state.class_registered = true;
   return static_cast<uint16_t>(s_backend.classes.size());
 }
@@ -233,8 +236,32 @@ bool OsSetCursorPos(int x, int y) {
   return true;
 }
 
-bool OsAdjustWindowRect(OsRect*, uint32_t style, bool, uint32_t ex_style) {
-  Log("AdjustWindowRect style=0x%x ex=0x%x", style, ex_style);
+OsRect ScriptedWindowFrame(uint32_t style, bool has_menu, uint32_t ex_style) {
+  constexpr uint32_t kBorder = 0x00800000, kDialogFrame = 0x00400000, kCaption = kBorder | kDialogFrame;
+  constexpr uint32_t kThickFrame = 0x00040000;
+  constexpr uint32_t kExDialogModalFrame = 0x00000001, kExClientEdge = 0x00000200;
+  int side = 0;
+  if ((style & (kThickFrame | kDialogFrame)) || (ex_style & kExDialogModalFrame)) side = 2;
+  if (style & kThickFrame) side += 1;
+  if ((style & kCaption) || (ex_style & kExDialogModalFrame)) side += 1;
+  if (ex_style & kExClientEdge) side += 2;
+  int top = side;
+  if ((style & kCaption) == kCaption) top += 19;
+  if (has_menu) top += 20;
+  return {-side, -top, side, side};
+}
+
+bool OsAdjustWindowRect(OsRect* rect, uint32_t style, bool has_menu, uint32_t ex_style) {
+  OsRect client = *rect;
+  OsRect frame = ScriptedWindowFrame(style, has_menu, ex_style);
+  rect->left += frame.left;
+  rect->top += frame.top;
+  rect->right += frame.right;
+  rect->bottom += frame.bottom;
+  s_backend.state.adjustments.push_back({client, style, has_menu, ex_style, *rect});
+  Log("AdjustWindowRect %d,%d,%d,%d style=0x%x menu=%d ex=0x%x -> %d,%d,%d,%d", client.left, client.top,
+      client.right, client.bottom, style, has_menu ? 1 : 0, ex_style, rect->left, rect->top, rect->right,
+      rect->bottom);
   return true;
 }
 
@@ -251,10 +278,13 @@ OsWindow OsCreateWindow(uint32_t ex_style, const char* class_name, const char* t
   auto window = std::make_unique<OsWindowRecord>();
   window->class_name = class_name;
   window->window_proc = window_class->window_proc;
-  window->width = width;
-  window->height = height;
+  // The client area, and so the drawing surface, is what the frame leaves of the window.
+  OsRect frame = ScriptedWindowFrame(style, false, ex_style);
+  window->width = width - (frame.right - frame.left);
+  window->height = height - (frame.bottom - frame.top);
   s_backend.windows.push_back(std::move(window));
-  s_backend.state.windows.push_back({class_name, title, ex_style, style, x, y, width, height, false});
+  s_backend.state.windows.push_back({class_name, title, ex_style, style, x, y, width, height, false,
+                                     s_backend.windows.back()->width, s_backend.windows.back()->height});
   s_backend.state.live_windows++;
   return reinterpret_cast<OsWindow>(s_backend.windows.back().get());
 }

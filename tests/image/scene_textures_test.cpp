@@ -43,6 +43,26 @@ std::vector<uint8_t> ReadBoundTexture(int* width, int* height) {
   return texels;
 }
 
+// The bound texture was uploaded as the game uploads: three components without alpha at its own size, one
+// level, linear filtering both ways, OpenGL's default repeat wrapping.
+void ExpectGameUpload() {
+  GLint value = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &value);
+  EXPECT_EQ(value, 3) << "internal format: three components, as asked";
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &value);
+  EXPECT_EQ(value, 0) << "alpha bits";
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &value);
+  EXPECT_EQ(value, 0) << "no second level";
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+  EXPECT_EQ(value, GL_LINEAR) << "minification";
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
+  EXPECT_EQ(value, GL_LINEAR) << "magnification";
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
+  EXPECT_EQ(value, GL_REPEAT) << "wrap s";
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
+  EXPECT_EQ(value, GL_REPEAT) << "wrap t";
+}
+
 // Makes a texture name and returns it: in a fresh context, the probes' names run 1, 2, ... unless something
 // else made names in between.
 GLuint ProbeTextureName() {
@@ -92,11 +112,7 @@ TEST_F(SceneTextures, SixteenFilesBecomeSixteenTexturesInSlotOrder) {
     for (size_t i = 0; i < texels.size(); i += 3) {
       ASSERT_EQ(texels[i] << 16 | texels[i + 1] << 8 | texels[i + 2], static_cast<int>(SlotColour(slot))) << i;
     }
-    GLint filter;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-    EXPECT_EQ(filter, GL_LINEAR);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
-    EXPECT_EQ(filter, GL_LINEAR);
+    ExpectGameUpload();
   }
   GLint alignment;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
@@ -161,6 +177,7 @@ TEST_F(SceneTextures, TheModelTextureIsAlwaysThePotion) {
     EXPECT_EQ(width, 5);
     EXPECT_EQ(height, 3);
     EXPECT_EQ(texels[texels.size() - 3] << 16 | texels[texels.size() - 2] << 8 | texels.back(), 0x2080C0);
+    ExpectGameUpload();
   }
 }
 

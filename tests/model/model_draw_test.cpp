@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -123,7 +124,11 @@ class ModelDrawing : public GameTest {
 };
 
 TEST_F(ModelDrawing, TheEmptyModelDrawsNothingAndLeavesTexturingAsItFoundIt) {
+  directory_.Write("potion.bmp", PotionBitmap());
   model_.LoadMaterialTextures();
+  GLuint probe = 0;
+  glGenTextures(1, &probe);
+  EXPECT_EQ(probe, 1u) << "the empty model made no texture";
   for (bool enabled : {true, false}) {
     if (enabled) {
       glEnable(GL_TEXTURE_2D);
@@ -180,10 +185,12 @@ TEST_F(ModelDrawing, MaterialTexturesComeFromTheirFileNamesOnly) {
   ASSERT_TRUE(model_.LoadFromFile("two.ms3d"));
   EXPECT_NE(model_.materials[0].texture, 0u);
   EXPECT_EQ(model_.materials[1].texture, 0u);
-  // A new context needs new textures: the call sets them again.
-  model_.materials[0].texture = 0;
+  // A new context needs new textures: every call makes new ones and leaves the earlier ones alone.
+  uint32_t first = model_.materials[0].texture;
   model_.LoadMaterialTextures();
   EXPECT_NE(model_.materials[0].texture, 0u);
+  EXPECT_NE(model_.materials[0].texture, first);
+  EXPECT_TRUE(glIsTexture(first));
   EXPECT_EQ(model_.materials[1].texture, 0u);
 }
 
@@ -204,6 +211,128 @@ TEST_F(ModelDrawing, AHandFilledModelWithBadIndicesDrawsNothingOutOfRange) {
   model.Draw();
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
+
+namespace {
+
+// Two triangles sharing vertices 0 and 2, each corner with a normal and texture coordinates of its own, in a
+// lit mesh; then an empty mesh under a second material, which is still applied.
+class ModelCorners : public ModelDrawing {
+ protected:
+  void SetUp() override {
+    ModelDrawing::SetUp();
+    const float positions[4][3] = {{-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {0.5f, 0.5f, 0}, {-0.5f, 0.5f, 0}};
+    model_.vertex_count = 4;
+    model_.vertices = static_cast<ModelVertex*>(calloc(4, sizeof(ModelVertex)));
+    for (int i = 0; i < 4; i++) memcpy(model_.vertices[i].position, positions[i], sizeof positions[i]);
+    const int32_t corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    model_.triangle_count = 2;
+    model_.triangles = static_cast<ModelTriangle*>(calloc(2, sizeof(ModelTriangle)));
+    for (int i = 0; i < 2; i++) {
+      for (int k = 0; k < 3; k++) {
+        ModelTriangle& t = model_.triangles[i];
+        t.vertex_indices[k] = corners[i][k];
+        // A light along +z makes a corner's red its normal's z: 0.9, 0.8, ... 0.4.
+        t.normals[k][0] = 0.05f * static_cast<float>(k + 1);
+        t.normals[k][1] = 0.1f * static_cast<float>(i + 1);
+        t.normals[k][2] = 0.9f - 0.1f * static_cast<float>(3 * i + k);
+        t.s[k] = 0.125f * static_cast<float>(3 * i + k);
+        t.t[k] = 1.0f - 0.0625f * static_cast<float>(3 * i + k);
+      }
+    }
+    model_.material_count = 2;
+    model_.materials = static_cast<ModelMaterial*>(calloc(2, sizeof(ModelMaterial)));
+    ModelMaterial& lit = model_.materials[0];
+    const float white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
+    memcpy(lit.ambient, none, sizeof none);
+    memcpy(lit.diffuse, white, sizeof white);
+    memcpy(lit.specular, none, sizeof none);
+    memcpy(lit.emissive, none, sizeof none);
+    lit.texture_file = strdup("");
+    ModelMaterial& last = model_.materials[1];
+    const float ambient[4] = {0.1f, 0.2f, 0.3f, 0.4f}, diffuse[4] = {0.5f, 0.6f, 0.7f, 0.8f};
+    const float specular[4] = {0.9f, 0.8f, 0.7f, 0.6f}, emissive[4] = {0.05f, 0.15f, 0.25f, 0.35f};
+    memcpy(last.ambient, ambient, sizeof ambient);
+    memcpy(last.diffuse, diffuse, sizeof diffuse);
+    memcpy(last.specular, specular, sizeof specular);
+    memcpy(last.emissive, emissive, sizeof emissive);
+    last.shininess = 42;
+    last.texture_file = strdup("");
+    glGenTextures(1, &last.texture);
+    model_.mesh_count = 2;
+    model_.meshes = static_cast<ModelMesh*>(calloc(2, sizeof(ModelMesh)));
+    model_.meshes[0].material_index = 0;
+    model_.meshes[0].triangle_count = 2;
+    model_.meshes[0].triangle_indices = static_cast<int32_t*>(calloc(2, sizeof(int32_t)));
+    model_.meshes[0].triangle_indices[1] = 1;
+    model_.meshes[1].material_index = 1;
+    model_.meshes[1].triangle_indices = static_cast<int32_t*>(calloc(1, sizeof(int32_t)));
+  }
+};
+
+TEST_F(ModelCorners, EachCornerItsOwnNormalAndCoordinatesAndEveryMaterialOnTheFrontFace) {
+  // Light 0 shines along -z from +z; nothing else lights the model.
+  const float no_ambient[4] = {0, 0, 0, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, no_ambient);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  std::vector<GLfloat> feedback(256);
+  glFeedbackBuffer(static_cast<GLsizei>(feedback.size()), GL_3D_COLOR_TEXTURE, feedback.data());
+  glRenderMode(GL_FEEDBACK);
+  model_.Draw();
+  GLint values = glRenderMode(GL_RENDER);
+  glDisable(GL_LIGHTING);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+  // Each triangle: a polygon token, its corner count, then per corner x, y, z, r, g, b, a, s, t, r, q.
+  ASSERT_EQ(values, 2 * (2 + 3 * 11));
+  const int32_t corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
+  for (int i = 0; i < 2; i++) {
+    const GLfloat* polygon = &feedback[static_cast<size_t>(i * 35)];
+    EXPECT_EQ(polygon[0], static_cast<GLfloat>(GL_POLYGON_TOKEN));
+    EXPECT_EQ(polygon[1], 3.0f);
+    for (int k = 0; k < 3; k++) {
+      SCOPED_TRACE("triangle " + std::to_string(i) + ", corner " + std::to_string(k));
+      const GLfloat* corner = polygon + 2 + 11 * k;
+      const float* position = model_.vertices[corners[i][k]].position;
+      EXPECT_NEAR(corner[0], (position[0] + 1) * kSize / 2, 1e-3);
+      EXPECT_NEAR(corner[1], (position[1] + 1) * kSize / 2, 1e-3);
+      EXPECT_NEAR(corner[3], 0.9f - 0.1f * static_cast<float>(3 * i + k), 2e-3) << "lit by its own normal";
+      EXPECT_NEAR(corner[7], 0.125f * static_cast<float>(3 * i + k), 1e-6) << "s";
+      EXPECT_NEAR(corner[8], 1.0f - 0.0625f * static_cast<float>(3 * i + k), 1e-6) << "t";
+    }
+  }
+  // The last corner's normal and coordinates stay current.
+  GLfloat normal[4], coordinates[4];
+  glGetFloatv(GL_CURRENT_NORMAL, normal);
+  glGetFloatv(GL_CURRENT_TEXTURE_COORDS, coordinates);
+  const ModelTriangle& last = model_.triangles[1];
+  for (int axis = 0; axis < 3; axis++) EXPECT_EQ(normal[axis], last.normals[2][axis]) << axis;
+  EXPECT_EQ(coordinates[0], last.s[2]);
+  EXPECT_EQ(coordinates[1], last.t[2]);
+
+  // The empty mesh's material is the one left on the front face; the back face keeps its own.
+  const ModelMaterial& material = model_.materials[1];
+  struct Parameter {
+    GLenum name;
+    const float* want;
+  };
+  for (const Parameter& p : {Parameter{GL_AMBIENT, material.ambient}, Parameter{GL_DIFFUSE, material.diffuse},
+                             Parameter{GL_SPECULAR, material.specular}, Parameter{GL_EMISSION, material.emissive}}) {
+    GLfloat front[4], back[4];
+    glGetMaterialfv(GL_FRONT, p.name, front);
+    glGetMaterialfv(GL_BACK, p.name, back);
+    for (int c = 0; c < 4; c++) EXPECT_EQ(front[c], p.want[c]) << "parameter 0x" << std::hex << p.name << " " << c;
+    EXPECT_NE(back[0], p.want[0]) << "parameter 0x" << std::hex << p.name << " on the back face";
+  }
+  GLfloat shininess = 0;
+  glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+  EXPECT_EQ(shininess, 42.0f);
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(static_cast<GLuint>(bound), material.texture) << "the empty mesh's texture is bound";
 }
 
 }  // namespace

@@ -76,18 +76,22 @@ TEST_F(PlayFrames, FirstFrameIsBlackWithWhiteBarsThenTheDaySky) {
   ExpectNear(PixelAt(kBarX, kUpperBarY), 255, 255, 255, 2, "upper bar under fog");
 }
 
-TEST_F(PlayFrames, ASurface25UnitsAheadShowsAbout37PercentOfItsColour) {
+TEST_F(PlayFrames, ASurface25UnitsAheadShowsAbout37PercentOfItsColourAnd50UnitsAhead14Percent) {
   SceneContext scene;
   ASSERT_TRUE(scene.ok());
   InstallTextures();
-  std::vector<WorldTriangle> world;
-  AddWall(&world, 0, 0, -25, 20);  // red
-  SetWorld(world);
-  DrawPlayFrame(10);
-  // exp(-0.04 * 25) of red, the rest fog grey 0.6.
-  double f = std::exp(-1.0);
-  ExpectNear(PixelAt(kCentreX, kCentreY), static_cast<int>(std::lround(255 * f + 153 * (1 - f))),
-             static_cast<int>(std::lround(153 * (1 - f))), static_cast<int>(std::lround(153 * (1 - f))), 1, "fogged");
+  // At 25 units the exponential fog and its squared form agree (0.04 x 25 = 1); at 50 they do not.
+  for (float distance : {25.0f, 50.0f}) {
+    std::vector<WorldTriangle> world;
+    AddWall(&world, 0, 0, -distance, distance);  // red
+    SetWorld(world);
+    DrawPlayFrame(10);
+    // exp(-0.04 * distance) of red, the rest fog grey 0.6.
+    double f = std::exp(-0.04 * distance);
+    ExpectNear(PixelAt(kCentreX, kCentreY), static_cast<int>(std::lround(255 * f + 153 * (1 - f))),
+               static_cast<int>(std::lround(153 * (1 - f))), static_cast<int>(std::lround(153 * (1 - f))), 1,
+               distance == 25.0f ? "fogged at 25" : "fogged at 50");
+  }
 }
 
 TEST_F(Camera, YawNinetyLooksAlongMinusXAndPitchTiltsDown) {
@@ -134,6 +138,102 @@ TEST_F(Camera, YawNinetyLooksAlongMinusXAndPitchTiltsDown) {
   DrawPlayFrame(10);
   Rgb up = PixelAt(kCentreX, kCentreY);
   ExpectNear(up, 153, 153, 255, 0, "tilted up: sky");
+}
+
+// Maps a point of the world to eye coordinates with the model-view matrix the frame left.
+void ToEye(const float m[16], double x, double y, double z, double eye[3]) {
+  for (int row = 0; row < 3; ++row) eye[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
+}
+
+TEST_F(Camera, StandsAtThePlayerAboveTheBobAndLooksAlongYawThenPitch) {
+  SceneContext scene;
+  ASSERT_TRUE(scene.ok());
+  InstallTextures();
+  g_game.player_x = 3;
+  g_game.player_z = -7;
+  g_game.view_yaw = 30;
+  g_game.look_pitch = 10;
+  g_game.walk_bias = 0.05f;
+  const double eye[3] = {3, 0.25 + 0.05, -7};
+  const double yaw = 30 * M_PI / 180, pitch = 10 * M_PI / 180;
+  // Turned left by the yaw, then tilted down by the pitch.
+  const double ahead[3] = {-std::sin(yaw) * std::cos(pitch), -std::sin(pitch), -std::cos(yaw) * std::cos(pitch)};
+  const double right[3] = {std::cos(yaw), 0, -std::sin(yaw)};
+  const double up[3] = {-std::sin(pitch) * std::sin(yaw), std::cos(pitch), -std::sin(pitch) * std::cos(yaw)};
+  // A small blue patch 10 units ahead, in the middle of the view.
+  std::vector<WorldTriangle> world;
+  AddWall(&world, 2, static_cast<float>(eye[0] + 10 * ahead[0]), static_cast<float>(eye[2] + 10 * ahead[2]), 0.15f);
+  for (WorldTriangle& t : world) {
+    for (WorldVertex& v : t.vertices) v.y += static_cast<float>(eye[1] + 10 * ahead[1] - 0.25);
+  }
+  SetWorld(world);
+  DrawPlayFrame(10);
+  Rgb middle = PixelAt(kCentreX, kCentreY);
+  EXPECT_GT(middle.b, 200);
+  EXPECT_LT(middle.r, 100);
+
+  float m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  struct Expect {
+    const double* direction;
+    double scale;
+    double want[3];
+    const char* what;
+  };
+  const Expect expects[] = {{ahead, 0, {0, 0, 0}, "the eye"},
+                            {ahead, 10, {0, 0, -10}, "ten units ahead"},
+                            {right, 1, {1, 0, 0}, "one unit to the right"},
+                            {up, 1, {0, 1, 0}, "one unit up"}};
+  for (const Expect& e : expects) {
+    double got[3];
+    ToEye(m, eye[0] + e.scale * e.direction[0], eye[1] + e.scale * e.direction[1], eye[2] + e.scale * e.direction[2],
+          got);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], e.want[i], 1e-4) << e.what << ", coordinate " << i;
+  }
+}
+
+// A 2 x 2 texture whose texels differ: bottom row red, green; top row blue, yellow.
+uint32_t MakeCornerTexture() {
+  const uint8_t texels[12] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+  return MakeTexture(texels);
+}
+
+// Which of the four corner colours a pixel shows (fog and tint aside), or '?'.
+char Corner(Rgb p) {
+  bool r = p.r > 190, g = p.g > 190, b = p.b > 190;
+  if (r && g && !b && p.b < 100) return 'Y';
+  if (r && p.g < 100 && p.b < 100) return 'R';
+  if (g && p.r < 100 && p.b < 100) return 'G';
+  if (b && p.r < 100 && p.g < 100) return 'B';
+  return '?';
+}
+
+TEST_F(PlayFrames, BarsAndWorldShowTheirTexturesUpright) {
+  SceneContext scene;
+  ASSERT_TRUE(scene.ok());
+  InstallTextures();
+  g_game.textures.names[9] = MakeCornerTexture();
+  g_game.textures.names[13] = MakeCornerTexture();
+  std::vector<WorldTriangle> world;
+  AddWall(&world, 13, 0, -3, 1);  // u and v from 0 to 1 across the wall, left to right and bottom to top
+  SetWorld(world);
+  for (bool batched : {false, true}) {
+    SetWorldBatching(batched);
+    DrawPlayFrame(10);
+    const char* how = batched ? "batched" : "one by one";
+    // Each bar is about 23 pixels wide (x 30 to 53) and 58 high: upper y 385 to 443, lower y 315 to 373.
+    for (int bottom : {399, 329}) {
+      EXPECT_EQ(Corner(PixelAt(36, bottom)), 'R') << "bar's lower left at y " << bottom;
+      EXPECT_EQ(Corner(PixelAt(48, bottom)), 'G') << "bar's lower right at y " << bottom;
+      EXPECT_EQ(Corner(PixelAt(36, bottom + 29)), 'B') << "bar's upper left at y " << bottom;
+      EXPECT_EQ(Corner(PixelAt(48, bottom + 29)), 'Y') << "bar's upper right at y " << bottom;
+    }
+    // The wall covers x and y 223 to 417 around the middle.
+    EXPECT_EQ(Corner(PixelAt(250, 170)), 'R') << how;
+    EXPECT_EQ(Corner(PixelAt(390, 170)), 'G') << how;
+    EXPECT_EQ(Corner(PixelAt(250, 310)), 'B') << how;
+    EXPECT_EQ(Corner(PixelAt(390, 310)), 'Y') << how;
+  }
 }
 
 TEST_F(DayCycleOnScreen, DuskDarkensWorldAndSkyNightKeepsTheSkyAndAWhiteWorld) {
@@ -284,6 +384,19 @@ TEST_F(Batching, TheBatchedWorldIsPixelIdenticalToOneByOne) {
   Rgb blue = PixelAt(kCentreX, kCentreY);
   EXPECT_LT(blue.g, 100);
   EXPECT_GT(blue.b, 200);
+  // A world of the same size, first and last triangle, whose middle differs: it may well reuse the freed block.
+  g_game.textures.names[3] = MakeSolidTexture(255, 255, 0);
+  std::vector<WorldTriangle> same_ends = {WallTriangle(3, 0, -3, 5, true), WallTriangle(3, 0, -3, 5, false),
+                                          WallTriangle(3, 0, -3, 5, true)};
+  SetWorld(same_ends);
+  DrawPlayFrame(10);
+  EXPECT_GT(PixelAt(400, 150).g, 200) << "yellow lower triangle";
+  same_ends[1].texture_slot = 2;
+  SetWorld(same_ends);
+  DrawPlayFrame(10);
+  Rgb middle_changed = PixelAt(400, 150);
+  EXPECT_LT(middle_changed.g, 100);
+  EXPECT_GT(middle_changed.b, 200);
   SetWorldBatching(true);
 }
 

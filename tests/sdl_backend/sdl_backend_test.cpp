@@ -105,6 +105,16 @@ TEST_F(SdlBackend, EveryKeyArrivesWithItsVirtualKeyCodeUntilReleased) {
   for (int i = 1; i < 12; ++i) {
     if (i != 9) keys.push_back({SDLK_F1 + i, kVkF1 + static_cast<uint32_t>(i)});
   }
+  // The keypad's digits are the number-pad codes 0x60 to 0x69, not the digit row's.
+  keys.push_back({SDLK_KP_0, 0x60});
+  for (int i = 1; i < 10; ++i) keys.push_back({SDLK_KP_1 + i - 1, 0x60 + static_cast<uint32_t>(i)});
+  const std::vector<KeyCase> others = {
+      {SDLK_RETURN, kVkReturn}, {SDLK_KP_ENTER, kVkReturn}, {SDLK_SPACE, kVkSpace},   {SDLK_TAB, kVkTab},
+      {SDLK_BACKSPACE, kVkBack}, {SDLK_LSHIFT, kVkShift},   {SDLK_RSHIFT, kVkShift},  {SDLK_LCTRL, kVkControl},
+      {SDLK_RCTRL, kVkControl},  {SDLK_PAUSE, 0x13},        {SDLK_CAPSLOCK, 0x14},    {SDLK_PAGEUP, 0x21},
+      {SDLK_PAGEDOWN, 0x22},     {SDLK_END, 0x23},          {SDLK_HOME, 0x24},        {SDLK_INSERT, 0x2D},
+      {SDLK_DELETE, 0x2E}};
+  keys.insert(keys.end(), others.begin(), others.end());
   for (const KeyCase& k : keys) {
     SCOPED_TRACE(SDL_GetKeyName(k.key));
     g_seen.clear();
@@ -123,6 +133,17 @@ TEST_F(SdlBackend, EveryKeyArrivesWithItsVirtualKeyCodeUntilReleased) {
     EXPECT_EQ(static_cast<uint32_t>(g_seen[1].lparam) >> 30, 3u);
     EXPECT_EQ(g_game.key_down[k.virtual_key], 0);
   }
+}
+
+TEST_F(SdlBackend, KeysWithoutAVirtualKeyCodeSendNothing) {
+  // Keys no Windows keyboard sends: the back key of handhelds, the mode switch of some X layouts.
+  for (SDL_Keycode key : {SDLK_AC_BACK, SDLK_MODE}) {
+    PushKey(SDL_KEYDOWN, key);
+    PushKey(SDL_KEYUP, key);
+  }
+  Deliver();
+  EXPECT_TRUE(g_seen.empty());
+  for (int key = 0; key < 256; ++key) EXPECT_EQ(g_game.key_down[key], 0) << key;
 }
 
 TEST_F(SdlBackend, AHeldKeyRepeatsAsKeyDownsMarkedAsRepeats) {

@@ -6,6 +6,7 @@
 #include "platform/gl.h"
 #include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
+#include "window/window.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ using Stages = ShellTest;
 using Ending = ShellTest;
 using FullscreenToggle = ShellTest;
 using Minimised = ShellTest;
+using Pacing = ShellTest;
 
 void QuitAt(SwapScript& script, int swap) {
   auto before = std::move(script[swap]);
@@ -46,9 +48,32 @@ TEST_F(StartQuestion, NoOpensAnOverlappedWindowWithoutTouchingTheDisplay) {
   EXPECT_EQ(window.class_name, "OpenGL");
   EXPECT_EQ(window.style, kWsOverlappedWindow | kWsClipSiblings | kWsClipChildren);
   EXPECT_EQ(window.ex_style, kWsExAppWindow | kWsExWindowEdge);
-  EXPECT_EQ(window.width, 640);
-  EXPECT_EQ(window.height, 480);
+  // The rectangle is grown for the frame of the style without the clip flags, so the client area is 640 x 480.
+  ASSERT_EQ(Scripted().adjustments.size(), 1u);
+  const ScriptedAdjustment& adjustment = Scripted().adjustments[0];
+  EXPECT_EQ(adjustment.style, kWsOverlappedWindow);
+  EXPECT_EQ(adjustment.ex_style, kWsExAppWindow | kWsExWindowEdge);
+  EXPECT_FALSE(adjustment.has_menu);
+  EXPECT_EQ(adjustment.client.left, 0);
+  EXPECT_EQ(adjustment.client.top, 0);
+  EXPECT_EQ(adjustment.client.right, 640);
+  EXPECT_EQ(adjustment.client.bottom, 480);
+  EXPECT_EQ(window.x, 0);
+  EXPECT_EQ(window.y, 0);
+  EXPECT_EQ(window.width, 648);
+  EXPECT_EQ(window.height, 507);
+  EXPECT_EQ(window.client_width, 640);
+  EXPECT_EQ(window.client_height, 480);
   EXPECT_TRUE(CallsStartingWith("ChangeDisplayMode").empty());
+  // The class the window is made from.
+  ASSERT_EQ(Scripted().registered_classes.size(), 1u);
+  const ScriptedWindowClass& window_class = Scripted().registered_classes[0];
+  EXPECT_EQ(window_class.name, "OpenGL");
+  EXPECT_EQ(window_class.style, kCsHRedraw | kCsVRedraw | kCsOwnDc);
+  EXPECT_EQ(window_class.window_proc, &GameWindowProc);
+  EXPECT_EQ(window_class.instance, OsGetModuleHandle());
+  EXPECT_EQ(window_class.icon_id, kIdiWinLogo);
+  EXPECT_EQ(window_class.cursor_id, kIdcArrow);
 }
 
 TEST_F(StartQuestion, YesSwitchesTo640x480x16AndOpensAPopup) {
@@ -58,6 +83,12 @@ TEST_F(StartQuestion, YesSwitchesTo640x480x16AndOpensAPopup) {
   ASSERT_EQ(Scripted().windows.size(), 1u);
   EXPECT_EQ(Scripted().windows[0].style, kWsPopup | kWsClipSiblings | kWsClipChildren);
   EXPECT_EQ(Scripted().windows[0].ex_style, kWsExAppWindow);
+  // A popup has no frame: the window is the client area.
+  ASSERT_EQ(Scripted().adjustments.size(), 1u);
+  EXPECT_EQ(Scripted().adjustments[0].style, kWsPopup);
+  EXPECT_EQ(Scripted().adjustments[0].ex_style, kWsExAppWindow);
+  EXPECT_EQ(Scripted().windows[0].width, 640);
+  EXPECT_EQ(Scripted().windows[0].height, 480);
   std::vector<std::string> changes = CallsStartingWith("ChangeDisplayMode");
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0], "ChangeDisplayMode 640x480x16 fields=0x1c0000 flags=0x4 -> 0");
@@ -127,6 +158,76 @@ TEST_F(Stages, TheCycleTickAdvancesEverySixthPlayFrame) {
   RunGame(kIdNo, script);
   EXPECT_EQ(g_game.cycle_tick, 3);
   EXPECT_EQ(g_game.frame_divider, 1);
+}
+
+TEST_F(Stages, TheTitleOnlyLooksAroundAndPlayClampsBeforeItMoves) {
+  SwapScript script;
+  // On the title: the mouse turns the view, the up arrow moves nothing.
+  script[1] = [] {
+    Scripted().cursor = {300, 250};
+    ScriptedKeyDown(kVkUp);
+  };
+  script[4] = [] {
+    EXPECT_FLOAT_EQ(g_game.heading, 1.0f);
+    EXPECT_FLOAT_EQ(g_game.look_pitch, 0.5f);
+    EXPECT_EQ(g_game.player_z, 0.0f);
+    EXPECT_EQ(g_game.walk_bias_angle, 0.0f);
+    Scripted().cursor = {320, 240};
+    g_game.heading = 0;
+    ScriptedKeyDown('X');
+  };
+  script[6] = [] { ScriptedKeyUp('X'); };
+  // In play the up arrow walks north from the start in steps of 0.5 into the hut's north wall (z from -2 to
+  // -6). Each frame's clamp runs before its step, so the position the next frame draws lies one step inside.
+  std::vector<float> z_at_swap;
+  for (int swap = 7; swap <= 20; swap++) script[swap] = [&z_at_swap] { z_at_swap.push_back(g_game.player_z); };
+  QuitAt(script, 20);
+  RunGame(kIdNo, script);
+  ASSERT_EQ(z_at_swap.size(), 14u);
+  // Swap 7 shows the X key-up message; the frames at swaps 8 to 11 are drawn from -0.5 to -2.
+  const std::vector<float> walk = {-0.5f, -0.5f, -1.0f, -1.5f, -2.0f};
+  for (size_t i = 0; i < z_at_swap.size(); i++) {
+    EXPECT_EQ(z_at_swap[i], i < walk.size() ? walk[i] : -2.5f) << "swap " << i + 7;
+  }
+  EXPECT_EQ(g_game.player_x, 0.0f);
+}
+
+TEST_F(Pacing, EveryFrameReadsTheClockFromItsStartUntilTwentyMillisecondsHavePassedThenSwaps) {
+  // The stepped clock advances 1 ms at each reading, so a frame that starts at reading t waits through the
+  // readings t + 1 ms to t + 20 ms and swaps at once after the last.
+  struct Swap {
+    int readings;
+    int64_t span;
+  };
+  std::vector<Swap> swaps;
+  SwapScript script;
+  for (int swap = 1; swap <= 30; swap++) {
+    script[swap] = [&swaps] {
+      swaps.push_back({Scripted().counts_since_swap, Scripted().last_count - Scripted().first_count_since_swap});
+    };
+  }
+  HoldKey(script, 5, 'X', 4);
+  script[15] = [record = std::move(script[15])] {
+    record();
+    ScriptedPostMessage(kWmActivate, 1u << 16);  // minimised: frames wait but draw nothing
+  };
+  QuitAt(script, 30);
+  RunGame(kIdNo, script);
+  ASSERT_EQ(swaps.size(), 30u);
+  // The timer's own start reading comes before the first frame's.
+  EXPECT_EQ(swaps[0].readings, 22);
+  for (int swap = 2; swap <= 30; swap++) {
+    const Swap& s = swaps[static_cast<size_t>(swap - 1)];
+    if (swap == 6 || swap == 10 || swap == 16) {
+      EXPECT_EQ(s.readings, 0) << "swap " << swap << " shows a dispatched message without reading the clock";
+      continue;
+    }
+    EXPECT_EQ(s.readings, 21) << "swap " << swap;
+    EXPECT_EQ(s.span, 20000) << "swap " << swap;
+  }
+  // The frame that saw Escape read the clock for its start and stopped before the wait.
+  EXPECT_EQ(Scripted().counts_since_swap, 1);
+  EXPECT_EQ(Scripted().swaps, 31);
 }
 
 TEST_F(Ending, EscapeOnTheTitleQuitsAndTheLastFrameIsNotShown) {

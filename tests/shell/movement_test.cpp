@@ -95,6 +95,50 @@ TEST_F(ClampRules, RulesRunInOrderOnTheValuesLeftByTheOnesBefore) {
   ExpectClamp(-3, 3, -2, 2);
 }
 
+// Walking straight from the start moves in steps of 0.5, so a player stands exactly on box edges and on the
+// thresholds: a position on a box's edge is outside it, and one on a threshold takes the test's false branch.
+TEST_F(ClampRules, EveryBoxAtItsEdgesAndThreshold) {
+  struct Case {
+    float x, z, want_x, want_z;
+  };
+  const Case cases[] = {
+      // Hut north wall (x -4..4, z -6..-2): its x edges belong to the east and west walls.
+      {4, -3.5f, 2, -3.5f},
+      {-4, -3.5f, -2, -3.5f},
+      // East wall (x 2..6, z -4..4): threshold x = 4, z edges outside.
+      {4, 0, 2, 0},
+      {5, -4, 5, -4},
+      {5, 4, 5, 4},
+      // West wall (x -6..-2, z -4..4): threshold x = -4, z edges outside.
+      {-4, 0, -2, 0},
+      {-5, 4, -5, 4},
+      {-5, -4, -5, -4},
+      // South-west wall (x -4..1, z 2..6): threshold z = 4, its x edge at -4.
+      {0, 4, 0, 2},
+      {-4, 5, -4, 5},
+      // South-east wall (x 2..4, z 2..6): threshold z = 4 (its false branch is reachable only there).
+      {3, 4, 3, 2},
+      {4, 5, 4, 5},
+      // Yard blocks: thresholds z = 10 and x = -12, and their edges.
+      {-18, 10, -18, 12},
+      {-15, 10, -15, 12},
+      {-12, 15, -14, 15},
+      {-17, 9, -17, 9},
+      {-16, 9, -16, 9},
+      {-12, 9, -12, 9},
+      {-11, 10, -11, 10},
+      // North structure: thresholds z = -60 and x = -4, and the edges between its three blocks.
+      {0, -60, 0, -58},
+      {-4, -65, -6, -65},
+      {3, -59, 5, -59},
+      {-4, -59, -6, -59},
+      {-3, -58, -3, -58},
+      {1, -65, 1, -62},
+      {4, -58, 4, -58},
+  };
+  for (const Case& c : cases) ExpectClamp(c.x, c.z, c.want_x, c.want_z);
+}
+
 TEST_F(Walking, ForwardAtHeading0LowersZAndAt90LowersX) {
   g_game.key_down[kVkUp] = 1;
   ApplyMovementKeys();

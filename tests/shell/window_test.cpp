@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 
 #include "app/globals.h"
+#include "model/model.h"
 #include "platform/gl.h"
 #include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
@@ -16,6 +20,7 @@ using RefusedMode = ShellTest;
 using ShutdownFailures = ShellTest;
 using WindowProcedure = ShellTest;
 using Projection = ShellTest;
+using SceneInitialisation = ShellTest;
 
 SwapScript QuitAfterFirstFrame() {
   SwapScript script;
@@ -102,11 +107,86 @@ TEST_F(CreationFailures, ClassRegistrationFailureShowsItsMessageAndTearsNothingD
 
 TEST_F(CreationFailures, AMissingSceneBitmapFailsInitialisation) {
   ScopedWorkingDirectory empty;
+  empty.Write("world.dat", "NUMPOLLIES 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 1 0 0 1\n");
   EXPECT_EQ(RunGame(kIdNo, {}), 0);
+  // Nothing after the scene textures ran: the world was never read.
+  EXPECT_EQ(g_game.world.triangles, nullptr);
+  EXPECT_EQ(g_game.world.triangle_count, 0);
   ASSERT_FALSE(Scripted().message_boxes.empty());
   EXPECT_EQ(Scripted().message_boxes.back().text, "Initialization Failed.");
   EXPECT_EQ(Scripted().message_boxes.back().caption, "ERROR");
   EXPECT_EQ(Scripted().live_gl_contexts, 0);
+}
+
+// What scene initialisation leaves in the current context, read back in the frame a real run shows.
+// A frame of the title still shows the context's first clear colour; a play frame has set the sky's.
+void ExpectInitialisedScene(const char* when) {
+  SCOPED_TRACE(when);
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  GLfloat depth_clear = 0;
+  glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth_clear);
+  EXPECT_EQ(depth_clear, 1.0f);
+  GLint value = 0;
+  glGetIntegerv(GL_DEPTH_FUNC, &value);
+  EXPECT_EQ(value, GL_LEQUAL);
+  glGetIntegerv(GL_SHADE_MODEL, &value);
+  EXPECT_EQ(value, GL_SMOOTH);
+  glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &value);
+  EXPECT_EQ(value, GL_NICEST);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+  EXPECT_EQ(value, GL_MODULATE);
+  if (g_game.screen_stage == 1) {
+    GLfloat clear[4] = {1, 1, 1, 1};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    for (GLfloat channel : clear) EXPECT_EQ(channel, 0.0f);
+  }
+  // Sixteen textures of this context, and none for the empty model.
+  for (uint32_t name : g_game.textures.names) EXPECT_TRUE(glIsTexture(name)) << name;
+  GLuint next = 0;
+  glGenTextures(1, &next);
+  glDeleteTextures(1, &next);
+  for (uint32_t name : g_game.textures.names) EXPECT_LT(name, next);
+  EXPECT_EQ(next, 17u) << "the scene's sixteen names, then nothing";
+  EXPECT_EQ(g_game.world.triangle_count, 2);
+}
+
+TEST_F(SceneInitialisation, EveryNewContextGetsTexturesStateAndWorld) {
+  std::ofstream("world.dat") << "NUMPOLLIES 2\n0\n0 0 0 0 0\n1 0 0 1 0\n0 1 0 0 1\n"
+                                "1\n0 0 -1 0 0\n1 0 -1 1 0\n0 1 -1 0 1\n";
+  SwapScript script;
+  int checked = 0;
+  script[1] = [&checked] {
+    ExpectInitialisedScene("at start");
+    ++checked;
+  };
+  HoldKey(script, 2, 'X', 2);
+  script[6] = [] { ScriptedKeyDown(kVkF1); };
+  script[9] = [&checked] {
+    ASSERT_EQ(Scripted().windows.size(), 2u);
+    ExpectInitialisedScene("after the toggle");
+    ++checked;
+    ScriptedKeyDown(kVkEscape);
+  };
+  RunGame(kIdNo, script);
+  EXPECT_EQ(checked, 2);
+}
+
+TEST_F(SceneInitialisation, TheModelsTexturesAreMadeAfterTheScenes) {
+  std::ofstream("potion.bmp", std::ios::binary) << MakeBitmap(4, 4, 0x808080);
+  auto* model = new Ms3dModel();
+  g_game.model = model;
+  model->material_count = 1;
+  model->materials = static_cast<ModelMaterial*>(calloc(1, sizeof(ModelMaterial)));
+  model->materials[0].texture_file = strdup("potion.bmp");
+  ASSERT_TRUE(CreateGameWindow("first", 640, 480, 16, false));
+  uint32_t highest_scene_name = 0;
+  for (uint32_t name : g_game.textures.names) highest_scene_name = std::max(highest_scene_name, name);
+  EXPECT_GT(model->materials[0].texture, highest_scene_name);
+  EXPECT_TRUE(glIsTexture(model->materials[0].texture));
+  DestroyGameWindow();
 }
 
 TEST_F(RefusedMode, YesRunsWindowedAndLeavesTheDisplayAlone) {
