@@ -7,7 +7,6 @@ set(CPACK_PACKAGE_CONTACT "The Gorvane developers <developers@gorvane.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person exploration of a valley through day and night")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES /build/ /dist/ /\\.git/)
 # Directories and files as Debian wants them, whatever the umask of the person packaging.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
