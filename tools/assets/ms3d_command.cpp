@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <numbers>
 #include <string>
 
 #include "model/model.h"
@@ -45,7 +46,7 @@ void DrawFramed(ModelBase& model, float yaw) {
   double radius = 0;
   for (int axis = 0; axis < 3; axis++) radius += (high[axis] - low[axis]) * (high[axis] - low[axis]) / 4.0;
   radius = std::fmax(std::sqrt(radius), 1e-3);
-  const double distance = radius / std::sin(kFieldOfView / 2 * M_PI / 180) * 1.05;
+  const double distance = radius / std::sin(kFieldOfView / 2 * std::numbers::pi / 180) * 1.05;
 
   glViewport(0, 0, kPictureWidth, kPictureHeight);
   glMatrixMode(GL_PROJECTION);
