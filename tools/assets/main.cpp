@@ -10,7 +10,7 @@ namespace {
 int Usage() {
   fprintf(stderr,
           "usage: gorvane-assets bmp FILE [--ppm OUT]\n"
-          "       gorvane-assets world FILE [--dump] [--svg OUT]\n"
+          "       gorvane-assets world FILE [--dump] [--collision] [--svg OUT]\n"
           "       gorvane-assets ms3d FILE\n"
           "       gorvane-assets --version\n");
   return 2;
