@@ -84,7 +84,8 @@ TEST_F(WorldTool, WallsInOpenGroundAreNamedByTheirFileLines) {
   EXPECT_EQ(run.out.find("level.dat:8: wall from (3, 5) to (7, 5) stands in open ground from (4.1, 5) to (7, 5)\n"),
             run.out.find('\n') + 1)
       << run.out;
-  EXPECT_NE(run.out.find("\nlevel.dat:26: wall from (8, 12) to (5, 12) stands in open ground from (8, 12) to (5, 12)\n"),
+  EXPECT_NE(run.out.find("\nlevel.dat:26: wall from (8, 12) to (5, 12) stands in open ground from (8, 12) to "
+                         "(5, 12)\n"),
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("\ncollision: 2 walls in open ground, "), std::string::npos) << run.out;
