@@ -80,7 +80,7 @@ bool Finite(const WorldTriangle& t) {
 
 }  // namespace
 
-bool WriteLevelPlan(const World& world, const char* out_path, const collision::Report* collision) {
+bool WriteLevelPlan(const World& world, const char* out_path, const collision::Report* findings) {
   if (out_path == nullptr) {
     fprintf(stderr, "gorvane-assets: no file named for the plan\n");
     return false;
@@ -153,16 +153,16 @@ bool WriteLevelPlan(const World& world, const char* out_path, const collision::R
   }
   svg.Print("</g>\n");
 
-  if (collision) {
+  if (findings) {
     // Over the boxes, so that a bare stretch shows along its box's edge.
     svg.Print("<g id=\"collision-findings\" stroke-linecap=\"round\">\n");
-    for (const collision::WallInOpenGround& found : collision->walls) {
+    for (const collision::WallInOpenGround& found : findings->walls) {
       const collision::Segment& w = found.wall;
       svg.Print("<line class=\"open-ground\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" "
                 "stroke-width=\"5\"/>\n",
                 svg.X(w.x0), svg.Y(w.z0), svg.X(w.x1), svg.Y(w.z1), kOpenGroundColour);
     }
-    for (const collision::BareEdge& edge : collision->edges) {
+    for (const collision::BareEdge& edge : findings->edges) {
       const collision::Segment e = collision::EdgeSegment(edge);
       svg.Print("<line class=\"bare-edge\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" "
                 "stroke-width=\"5\"/>\n",
@@ -201,7 +201,7 @@ bool WriteLevelPlan(const World& world, const char* out_path, const collision::R
             "y=\"%.2f\">start, facing north (-z)</text>\n",
             lx + 7, y + 42, lx + 20, y + 46);
   svg.Print("<text x=\"%.2f\" y=\"%.2f\">lines: upright surfaces</text>\n", lx, y + 64);
-  if (collision) {
+  if (findings) {
     svg.Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"14\" height=\"5\" fill=\"%s\"/>\n<text x=\"%.2f\" "
               "y=\"%.2f\">wall in open ground</text>\n",
               lx, y + 78, kOpenGroundColour, lx + 20, y + 84);

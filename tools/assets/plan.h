@@ -7,4 +7,4 @@
 // Writes the plan of world to out_path; false (with the reason on standard error) when it cannot be written.
 // With a collision report, its walls in open ground and its bare edge stretches are marked in colours of their
 // own.
-bool WriteLevelPlan(const World& world, const char* out_path, const collision::Report* collision = nullptr);
+bool WriteLevelPlan(const World& world, const char* out_path, const collision::Report* findings = nullptr);
