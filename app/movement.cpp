@@ -2,6 +2,7 @@
 #include "app/movement.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "app/globals.h"
 #include "platform/os.h"
@@ -13,12 +14,11 @@ constexpr float kPiOver180 = 0.0174532924f;
 
 double Radians(float degrees) { return static_cast<double>(degrees) * static_cast<double>(kPiOver180); }
 
-// One box of the walkable area's holes: inside the open x and z ranges, one coordinate is pushed to an edge.
+// What each box's rule does to a position strictly inside the box: one coordinate is pushed to an edge.
 enum class Axis { kX, kZ };
 enum class Test { kLess, kGreater, kAlways };
 
-struct ClampBox {
-  float x_min, x_max, z_min, z_max;
+struct BoxPush {
   Axis axis;
   Test test;
   float threshold;
@@ -28,19 +28,15 @@ struct ClampBox {
 
 // The thresholds are not always the middle of a box: the hut's north wall splits at -3, the north structure
 // holds a player at -62 inside its own range, and its east block always pushes to x = 5.
-constexpr ClampBox kClampBoxes[] = {
-    {-4, 4, -6, -2, Axis::kZ, Test::kLess, -3, -6, -2},
-    {2, 6, -4, 4, Axis::kX, Test::kGreater, 4, 6, 2},
-    {-6, -2, -4, 4, Axis::kX, Test::kLess, -4, -6, -2},
-    {-4, 1, 2, 6, Axis::kZ, Test::kGreater, 4, 6, 2},
-    {2, 4, 2, 6, Axis::kZ, Test::kGreater, 4, 6, 2},
-    {-20, -17, 8, 12, Axis::kZ, Test::kLess, 10, 8, 12},
-    {-16, -12, 8, 12, Axis::kZ, Test::kLess, 10, 8, 12},
-    {-14, -10, 10, 20, Axis::kX, Test::kGreater, -12, -10, -14},
-    {-4, 3, -70, -58, Axis::kZ, Test::kLess, -60, -62, -58},
-    {-6, -2, -70, -58, Axis::kX, Test::kGreater, -4, -2, -6},
-    {1, 5, -70, -58, Axis::kX, Test::kAlways, 0, 5, 5},
+constexpr BoxPush kBoxPushes[] = {
+    {Axis::kZ, Test::kLess, -3, -6, -2},     {Axis::kX, Test::kGreater, 4, 6, 2},
+    {Axis::kX, Test::kLess, -4, -6, -2},     {Axis::kZ, Test::kGreater, 4, 6, 2},
+    {Axis::kZ, Test::kGreater, 4, 6, 2},     {Axis::kZ, Test::kLess, 10, 8, 12},
+    {Axis::kZ, Test::kLess, 10, 8, 12},      {Axis::kX, Test::kGreater, -12, -10, -14},
+    {Axis::kZ, Test::kLess, -60, -62, -58},  {Axis::kX, Test::kGreater, -4, -2, -6},
+    {Axis::kX, Test::kAlways, 0, 5, 5},
 };
+static_assert(std::size(kBoxPushes) == std::size(kCollisionBoxes), "one push per collision box");
 
 void AdvanceBob() { g_game.walk_bias = static_cast<float>(std::sin(Radians(g_game.walk_bias_angle)) / 20.0); }
 
@@ -59,16 +55,18 @@ void ApplyMouseLook() {
 void ClampPlayerPosition() {
   float& x = g_game.player_x;
   float& z = g_game.player_z;
-  if (z < -68) z = -68;
-  if (z > 18) z = 18;
-  if (x < -18) x = -18;
-  if (x > 18) x = 18;
-  for (const ClampBox& box : kClampBoxes) {
+  if (z < kWalkableRect.z_min) z = kWalkableRect.z_min;
+  if (z > kWalkableRect.z_max) z = kWalkableRect.z_max;
+  if (x < kWalkableRect.x_min) x = kWalkableRect.x_min;
+  if (x > kWalkableRect.x_max) x = kWalkableRect.x_max;
+  for (size_t i = 0; i < std::size(kCollisionBoxes); ++i) {
+    const CollisionRect& box = kCollisionBoxes[i];
+    const BoxPush& push = kBoxPushes[i];
     if (!(x > box.x_min && x < box.x_max && z > box.z_min && z < box.z_max)) continue;
-    float& coordinate = box.axis == Axis::kX ? x : z;
-    bool result = box.test == Test::kAlways ||
-                  (box.test == Test::kLess ? coordinate < box.threshold : coordinate > box.threshold);
-    coordinate = result ? box.if_true : box.if_false;
+    float& coordinate = push.axis == Axis::kX ? x : z;
+    bool result = push.test == Test::kAlways ||
+                  (push.test == Test::kLess ? coordinate < push.threshold : coordinate > push.threshold);
+    coordinate = result ? push.if_true : push.if_false;
   }
 }
 

@@ -39,7 +39,8 @@ std::string TriangleOf(int32_t index, int64_t count) {
 }
 
 // size is the file's length (or an estimate): it bounds the first allocation.
-bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<WorldIssue>* issues) {
+bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<WorldIssue>* issues,
+                 std::vector<int32_t>* triangle_lines) {
   *world = World{};
   const char* begin = nullptr;
   const char* end = nullptr;
@@ -148,6 +149,7 @@ bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<Wor
     }
     triangle.texture_slot = static_cast<int32_t>(slot);
     ++world->triangle_count;
+    if (triangle_lines) triangle_lines->push_back(slot_line);
   }
   // Give back what the estimate took beyond the triangles read.
   if (world->triangle_count <= 0) {
@@ -168,7 +170,8 @@ bool ParsePieces(PieceCursor& cursor, size_t size, World* world, std::vector<Wor
 
 }  // namespace
 
-bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIssue>* issues) {
+bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIssue>* issues,
+                std::vector<int32_t>* triangle_lines) {
   // The cursor measures what is left as a pointer difference.
   if (size > static_cast<size_t>(PTRDIFF_MAX)) {
     *world = World{};
@@ -176,7 +179,7 @@ bool ParseWorld(const char* data, size_t size, World* world, std::vector<WorldIs
     return false;
   }
   PieceCursor cursor{data, data + size};
-  return ParsePieces(cursor, size, world, issues);
+  return ParsePieces(cursor, size, world, issues, triangle_lines);
 }
 
 uint64_t WorldGeneration() { return s_generation; }
@@ -201,7 +204,7 @@ void LoadWorld() {
     cursor.window = window;
     cursor.window_size = kWindowSize;
     World loaded;
-    ParsePieces(cursor, size, &loaded, nullptr);
+    ParsePieces(cursor, size, &loaded, nullptr, nullptr);
     g_game.world = loaded;
     free(window);
   }

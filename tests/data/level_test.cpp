@@ -12,53 +12,35 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/movement.h"
 #include "scene/world.h"
 #include "scene/world_reader.h"
+#include "tools/level/collision_check.h"
 #include "tests/support/game_test.h"
 
 namespace {
 
-struct Rect {
-  float x_min, x_max, z_min, z_max;
-  bool Contains(float x, float z, float margin = 0) const {
-    return x >= x_min - margin && x <= x_max + margin && z >= z_min - margin && z <= z_max + margin;
-  }
-  bool ContainsStrictly(float x, float z) const { return x > x_min && x < x_max && z > z_min && z < z_max; }
-};
+using collision::Blocks;
+using collision::IsUpright;
+using collision::Walkable;
 
-// The walkable rectangle and the eleven boxes of the clamp rules, in rule order.
-constexpr Rect kWalkable = {-18, 18, -68, 18};
-constexpr Rect kBoxes[11] = {
-    {-4, 4, -6, -2},   {2, 6, -4, 4},      {-6, -2, -4, 4},     {-4, 1, 2, 6},      {2, 4, 2, 6},    {-20, -17, 8, 12},
-    {-16, -12, 8, 12}, {-14, -10, 10, 20}, {-4, 3, -70, -58}, {-6, -2, -70, -58}, {1, 5, -70, -58},
-};
+bool Contains(const CollisionRect& r, float x, float z) {
+  return x >= r.x_min && x <= r.x_max && z >= r.z_min && z <= r.z_max;
+}
+bool ContainsStrictly(const CollisionRect& r, float x, float z) {
+  return x > r.x_min && x < r.x_max && z > r.z_min && z < r.z_max;
+}
 
 std::string ReadFile(const char* name) {
   std::ifstream in(name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-double FootprintArea(const WorldTriangle& t) {
-  const WorldVertex* v = t.vertices;
-  return std::fabs((double(v[1].x) - v[0].x) * (double(v[2].z) - v[0].z) -
-                   (double(v[2].x) - v[0].x) * (double(v[1].z) - v[0].z)) /
-         2;
-}
-
-bool IsUpright(const WorldTriangle& t) { return FootprintArea(t) < 1e-4; }
-
-// An upright surface a player could walk into: one that comes down below head height. A lintel over a
-// doorway does not.
-bool CanBeWalkedInto(const WorldTriangle& t) {
-  float lowest = std::fmin(t.vertices[0].y, std::fmin(t.vertices[1].y, t.vertices[2].y));
-  return IsUpright(t) && lowest < 0.5f;
-}
-
 bool IsFloor(const WorldTriangle& t) {
   for (const WorldVertex& v : t.vertices) {
     if (std::fabs(v.y) > 0.02f) return false;
   }
-  return FootprintArea(t) > 1e-4;
+  return !IsUpright(t);
 }
 
 // Points along an upright triangle's footprint (its corners and the points between them).
@@ -73,15 +55,6 @@ std::vector<std::pair<float, float>> FootprintPoints(const WorldTriangle& t) {
     }
   }
   return points;
-}
-
-// Where the player may stand: inside the rectangle and outside every box.
-bool Walkable(float x, float z) {
-  if (!kWalkable.Contains(x, z)) return false;
-  for (const Rect& box : kBoxes) {
-    if (box.ContainsStrictly(x, z)) return false;
-  }
-  return true;
 }
 
 bool InsideTriangleFootprint(const WorldTriangle& t, float x, float z) {
@@ -152,36 +125,30 @@ TEST_F(ShippedLevel, UsesEveryWorldSurfaceSlotAndNoOther) {
 
 TEST_F(ShippedLevel, EveryCollisionBoxHoldsSolidGeometry) {
   for (int rule = 1; rule <= 11; ++rule) {
-    const Rect& box = kBoxes[rule - 1];
+    const CollisionRect& box = kCollisionBoxes[rule - 1];
     bool held = false;
     for (const WorldTriangle& t : Triangles()) {
       if (!IsUpright(t)) continue;
       for (auto [x, z] : FootprintPoints(t)) {
-        if (box.ContainsStrictly(x, z) && kWalkable.Contains(x, z)) held = true;
+        if (ContainsStrictly(box, x, z) && Contains(kWalkableRect, x, z)) held = true;
       }
     }
     EXPECT_TRUE(held) << "box of rule " << rule << " stands on empty ground";
   }
 }
 
+// The asset tool's collision check: what gorvane-assets world --collision reports.
 TEST_F(ShippedLevel, NoUprightSurfaceStandsInOpenGround) {
-  // The player is drawn up to one 0.5 step past a bound before the next frame pushes it back, so a surface
-  // in open ground counts only when it stands more than that far from every box and inside the rectangle.
-  constexpr float kStep = 0.5f;
-  const Rect inner = {kWalkable.x_min + kStep, kWalkable.x_max - kStep, kWalkable.z_min + kStep,
-                      kWalkable.z_max - kStep};
-  int index = 0;
-  for (const WorldTriangle& t : Triangles()) {
-    if (CanBeWalkedInto(t)) {
-      for (auto [x, z] : FootprintPoints(t)) {
-        if (!inner.Contains(x, z)) continue;
-        bool near_box = false;
-        for (const Rect& box : kBoxes) near_box = near_box || box.Contains(x, z, kStep);
-        EXPECT_TRUE(near_box) << "triangle " << index << " stands in open ground at x " << x << ", z " << z;
-        if (!near_box) break;
-      }
-    }
-    ++index;
+  for (const collision::WallInOpenGround& found : collision::CheckLevel(world_).walls) {
+    ADD_FAILURE() << "triangle " << found.triangle << " stands in open ground at x " << found.open.x0 << ", z "
+                  << found.open.z0;
+  }
+}
+
+TEST_F(ShippedLevel, EveryEdgeThePlayerWalksUpToHasAWall) {
+  for (const collision::BareEdge& edge : collision::CheckLevel(world_).edges) {
+    ADD_FAILURE() << "box " << edge.box << ", " << collision::SideName(edge.side) << " edge from " << edge.from
+                  << " to " << edge.to;
   }
 }
 
@@ -189,9 +156,9 @@ TEST_F(ShippedLevel, UprightSurfacesKeepOutOfTheWalkableArea) {
   // Stricter than the rule above: the shipped level keeps every wall inside its box or beyond the rectangle.
   int index = 0;
   for (const WorldTriangle& t : Triangles()) {
-    if (CanBeWalkedInto(t)) {
+    if (Blocks(t)) {
       for (auto [x, z] : FootprintPoints(t)) {
-        EXPECT_FALSE(Walkable(x, z) && kWalkable.ContainsStrictly(x, z))
+        EXPECT_FALSE(Walkable(x, z) && ContainsStrictly(kWalkableRect, x, z))
             << "triangle " << index << " at x " << x << ", z " << z;
       }
     }
@@ -207,8 +174,8 @@ TEST_F(ShippedLevel, FloorCoversTheWalkableRectangle) {
   ASSERT_FALSE(floor.empty());
   int holes = 0;
   // Half a unit beyond the rectangle too: the player may be drawn one step past it.
-  for (float z = kWalkable.z_min - 0.5f; z <= kWalkable.z_max + 0.5f; z += 0.5f) {
-    for (float x = kWalkable.x_min - 0.5f; x <= kWalkable.x_max + 0.5f; x += 0.5f) {
+  for (float z = kWalkableRect.z_min - 0.5f; z <= kWalkableRect.z_max + 0.5f; z += 0.5f) {
+    for (float x = kWalkableRect.x_min - 0.5f; x <= kWalkableRect.x_max + 0.5f; x += 0.5f) {
       bool covered = false;
       for (const WorldTriangle& t : floor) {
         if (InsideTriangleFootprint(t, x + 0.01f, z + 0.01f)) {
@@ -227,7 +194,7 @@ TEST_F(ShippedLevel, StartsInsideTheHutWithTheDoorwayOpen) {
   EXPECT_TRUE(Walkable(0, 0));
   EXPECT_TRUE(Walkable(1.5f, 4));
   for (const WorldTriangle& t : Triangles()) {
-    if (!CanBeWalkedInto(t)) continue;
+    if (!Blocks(t)) continue;
     for (auto [x, z] : FootprintPoints(t)) {
       EXPECT_FALSE(x > 1.0f && x < 2.0f && z > 1.5f && z < 6.5f) << "something blocks the doorway at " << x
                                                                   << ", " << z;

@@ -1,5 +1,5 @@
 // gorvane-assets world, run as a level maker runs it: the count, the dump, each dropped line with its number,
-// and the exit codes.
+// the collision check, and the exit codes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -39,6 +39,8 @@ TEST_F(WorldTool, UsageErrorsExit2AndAMissingFileExits1) {
   EXPECT_EQ(RunTool("world a.dat b.dat").exit_code, 2);
   EXPECT_EQ(RunTool("world a.dat --svg").exit_code, 2);
   EXPECT_EQ(RunTool("world a.dat --frobnicate").exit_code, 2);
+  EXPECT_EQ(RunTool("world --collision").exit_code, 2);
+  EXPECT_EQ(RunTool("world a.dat --collision --svg").exit_code, 2);
   ToolRun missing = RunTool("world nowhere.dat");
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_NE(missing.err.find("nowhere.dat"), std::string::npos);
@@ -49,6 +51,65 @@ TEST_F(WorldTool, TheSvgPlanIsWritten) {
   ToolRun run = RunTool("world level.dat --svg plan.svg");
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(ReadText("plan.svg").find("<svg"), std::string::npos);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(WorldTool, TheShippedLevelMatchesItsCollision) {
+  ToolRun run = RunTool(std::string("world '") + getenv("GORVANE_SOURCE_DIR") + "/data/world.dat' --collision");
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_EQ(run.out, "1784 triangles\ncollision: 0 walls in open ground, 0 edge stretches with no wall\n");
+}
+
+TEST_F(WorldTool, WallsInOpenGroundAreNamedByTheirFileLines) {
+  directory_.Write("level.dat",
+                   "/ line 1\nNUMPOLLIES 6\n\n"
+                   // Line 4: half a unit inside box 2's east edge.
+                   "2\n5.5 0 -3 0 0\n5.5 0 3 1 0\n5.5 1.2 3 1 1\n"
+                   // Line 8: from inside box 5 out into the open south-east of the hut.
+                   "2\n3 0 5 0 0\n7 0 5 1 0\n7 1.2 5 1 1\n"
+                   // Line 13: a lintel over the eye and a kerb under it, in the open.
+                   "/ line 12\n2\n-1 0.5 9 0 0\n3 0.5 9 1 0\n3 1 9 1 1\n"
+                   "2\n-1 0 10 0 0\n3 0 10 1 0\n3 0.05 10 1 1\n"
+                   // Line 21: nearer to box 4's south edge than the near plane.
+                   "2\n-3 0 6.05 0 0\n0 0 6.05 1 0\n0 1.2 6.05 1 1\n"
+                   // Line 26: wholly in the open, corners in another order.
+                   "\n2\n8 1.2 12 0 0\n5 0 12 1 0\n8 0 12 1 1\n");
+  ToolRun run = RunTool("world level.dat --collision --svg plan.svg");
+  EXPECT_EQ(run.exit_code, 1) << run.err;
+  EXPECT_EQ(run.out.find("level.dat:8: wall from (3, 5) to (7, 5) stands in open ground from (4.1, 5) to (7, 5)\n"),
+            run.out.find('\n') + 1)
+      << run.out;
+  EXPECT_NE(run.out.find("\nlevel.dat:26: wall from (8, 12) to (5, 12) stands in open ground from (8, 12) to "
+                         "(5, 12)\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\ncollision: 2 walls in open ground, "), std::string::npos) << run.out;
+  // The plan marks what the report lists, once each.
+  const std::string plan = ReadText("plan.svg");
+  EXPECT_EQ(Count(plan, "class=\"open-ground\""), 2u);
+  EXPECT_EQ(Count(plan, "class=\"bare-edge\""), Count(run.out, " has no wall\n"));
+}
+
+TEST_F(WorldTool, AnEdgeWithNoWallNearItIsReportedStretchByStretch) {
+  // Half a unit inside box 1's north edge, from its west end to x 0: the wall's reach covers the edge to x 2.
+  directory_.Write("level.dat", "NUMPOLLIES 1\n2\n-4 0 -5.5 0 0\n0 0 -5.5 1 0\n0 1.2 -5.5 1 1\n");
+  ToolRun run = RunTool("world level.dat --collision");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.out.find("\nlevel.dat: box 1 (x -4..4, z -6..-2): north edge from x=2 to x=4 has no wall\n"),
+            std::string::npos)
+      << run.out;
+  // A wall-less box, and the rectangle's edge broken where the boxes stand across it.
+  EXPECT_NE(run.out.find("\nlevel.dat: box 7 (x -16..-12, z 8..12): north edge from x=-16 to x=-12 has no wall\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("\nlevel.dat: rectangle (x -18..18, z -68..18): west edge from z=12 to z=18 has no wall\n"),
+            std::string::npos);
+  // Without --collision the same level loads whole and exits 0.
+  EXPECT_EQ(RunTool("world level.dat").exit_code, 0);
 }
 
 }  // namespace

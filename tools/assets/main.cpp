@@ -10,10 +10,13 @@ namespace {
 int Usage() {
   fprintf(stderr,
           "usage: gorvane-assets bmp FILE [--ppm OUT]\n"
-          "       gorvane-assets world FILE [--dump] [--svg OUT]\n"
-          "       gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]\n"
+          "       gorvane-assets world FILE [--dump] [--collision] [--svg OUT]
+"
+          "       gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]
+"
           "       gorvane-assets view DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--title] [--png OUT] "
-          "[--time N]\n"
+          "[--time N]
+"
           "       gorvane-assets --version\n");
   return 2;
 }

@@ -1,7 +1,7 @@
 // The level plan: the world seen from above as SVG. x runs to the right and z downwards, so north (-z, the
 // direction the player starts facing) is up. Each triangle's footprint is filled in its texture slot's colour,
 // upright surfaces (footprints of no area) are drawn as lines, and the walkable rectangle and the eleven
-// collision boxes are drawn over everything.
+// collision boxes are drawn over everything; a collision check's findings over them.
 #include "tools/assets/plan.h"
 
 #include <algorithm>
@@ -14,17 +14,6 @@
 
 namespace {
 
-// The walkable rectangle and the collision boxes (x min, x max, z min, z max), in rule order. These are the
-// constants of app/movement.cpp.
-struct PlanRect {
-  float x_min, x_max, z_min, z_max;
-};
-constexpr PlanRect kWalkable = {-18, 18, -68, 18};
-constexpr PlanRect kBoxes[] = {
-    {-4, 4, -6, -2},   {2, 6, -4, 4},      {-6, -2, -4, 4},     {-4, 1, 2, 6},      {2, 4, 2, 6},    {-20, -17, 8, 12},
-    {-16, -12, 8, 12}, {-14, -10, 10, 20}, {-4, 3, -70, -58}, {-6, -2, -70, -58}, {1, 5, -70, -58},
-};
-
 struct SlotStyle {
   const char* name;
   const char* colour;
@@ -36,12 +25,14 @@ constexpr SlotStyle kSlots[16] = {
     {"door2", "#5a3a22"},  {"intro", "#9a7040"}, {"pressX", "#303060"},    {"waterfall2", "#3a7ab2"},
 };
 constexpr const char* kUnknownSlotColour = "#ff00ff";
+// Colours no slot uses: walls a player walks through, and edge stretches where nothing stops the eye.
+constexpr const char* kOpenGroundColour = "#ff7a00";
+constexpr const char* kBareEdgeColour = "#00c8d8";
 
 constexpr float kScale = 10.0f;         // pixels per world unit
 constexpr float kSurroundings = 8.0f;   // world units shown around the walkable rectangle
 constexpr float kMargin = 24.0f;        // pixels around the drawing
 constexpr float kLegendWidth = 150.0f;  // pixels to the right of the drawing
-constexpr double kFlatArea = 1e-4;      // footprints below this area (square units) are upright surfaces
 
 struct Bounds {
   float x_min = 1e30f, x_max = -1e30f, z_min = 1e30f, z_max = -1e30f;
@@ -64,7 +55,7 @@ class SvgWriter {
     vfprintf(out_, format, args);
     va_end(args);
   }
-  void Rect(const PlanRect& r, const char* style) {
+  void Rect(const CollisionRect& r, const char* style) {
     Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" %s/>\n", X(r.x_min), Y(r.z_min),
           (r.x_max - r.x_min) * kScale, (r.z_max - r.z_min) * kScale, style);
   }
@@ -75,13 +66,6 @@ class SvgWriter {
 };
 
 const char* SlotColour(int32_t slot) { return slot >= 0 && slot < 16 ? kSlots[slot].colour : kUnknownSlotColour; }
-
-double FootprintArea(const WorldTriangle& t) {
-  const WorldVertex* v = t.vertices;
-  return std::fabs((static_cast<double>(v[1].x) - v[0].x) * (static_cast<double>(v[2].z) - v[0].z) -
-                   (static_cast<double>(v[2].x) - v[0].x) * (static_cast<double>(v[1].z) - v[0].z)) /
-         2;
-}
 
 float TopOf(const WorldTriangle& t) {
   return std::max({t.vertices[0].y, t.vertices[1].y, t.vertices[2].y});
@@ -96,15 +80,15 @@ bool Finite(const WorldTriangle& t) {
 
 }  // namespace
 
-bool WriteLevelPlan(const World& world, const char* out_path) {
+bool WriteLevelPlan(const World& world, const char* out_path, const collision::Report* findings) {
   if (out_path == nullptr) {
     fprintf(stderr, "gorvane-assets: no file named for the plan\n");
     return false;
   }
   std::vector<const WorldTriangle*> order;
   Bounds bounds;
-  bounds.Add(kWalkable.x_min - 2, kWalkable.z_min - 2);
-  bounds.Add(kWalkable.x_max + 2, kWalkable.z_max + 2);
+  bounds.Add(kWalkableRect.x_min - 2, kWalkableRect.z_min - 2);
+  bounds.Add(kWalkableRect.x_max + 2, kWalkableRect.z_max + 2);
   for (int32_t i = 0; world.triangles != nullptr && i < world.triangle_count; ++i) {
     const WorldTriangle& t = world.triangles[i];
     if (!Finite(t)) continue;
@@ -113,10 +97,10 @@ bool WriteLevelPlan(const World& world, const char* out_path) {
   }
   // The plan shows the walkable area and a border of what lies around it; what stands farther out (hills,
   // stray corners) is cut off at the drawing's edge.
-  bounds.x_min = std::max(bounds.x_min, kWalkable.x_min - kSurroundings);
-  bounds.z_min = std::max(bounds.z_min, kWalkable.z_min - kSurroundings);
-  bounds.x_max = std::min(bounds.x_max, kWalkable.x_max + kSurroundings);
-  bounds.z_max = std::min(bounds.z_max, kWalkable.z_max + kSurroundings);
+  bounds.x_min = std::max(bounds.x_min, kWalkableRect.x_min - kSurroundings);
+  bounds.z_min = std::max(bounds.z_min, kWalkableRect.z_min - kSurroundings);
+  bounds.x_max = std::min(bounds.x_max, kWalkableRect.x_max + kSurroundings);
+  bounds.z_max = std::min(bounds.z_max, kWalkableRect.z_max + kSurroundings);
   std::stable_sort(order.begin(), order.end(),
                    [](const WorldTriangle* a, const WorldTriangle* b) { return TopOf(*a) < TopOf(*b); });
 
@@ -140,7 +124,7 @@ bool WriteLevelPlan(const World& world, const char* out_path) {
   // even under a roof.
   svg.Print("<g id=\"surfaces\" stroke-linejoin=\"round\">\n");
   for (const WorldTriangle* t : order) {
-    if (FootprintArea(*t) < kFlatArea) continue;
+    if (collision::IsUpright(*t)) continue;
     const WorldVertex* v = t->vertices;
     const char* colour = SlotColour(t->texture_slot);
     svg.Print("<polygon points=\"%.2f,%.2f %.2f,%.2f %.2f,%.2f\" fill=\"%s\" stroke=\"%s\" stroke-width=\"0.3\"/>\n",
@@ -148,38 +132,44 @@ bool WriteLevelPlan(const World& world, const char* out_path) {
               colour);
   }
   for (const WorldTriangle* t : order) {
-    if (FootprintArea(*t) >= kFlatArea) continue;
-    // An upright surface: draw the longest side of its footprint.
-    const WorldVertex* v = t->vertices;
-    int a = 0, b = 1;
-    double longest = -1;
-    for (int i = 0; i < 3; ++i) {
-      for (int j = i + 1; j < 3; ++j) {
-        double d = std::hypot(static_cast<double>(v[i].x) - v[j].x, static_cast<double>(v[i].z) - v[j].z);
-        if (d > longest) {
-          longest = d;
-          a = i;
-          b = j;
-        }
-      }
-    }
+    if (!collision::IsUpright(*t)) continue;
+    // An upright surface: draw its footprint, the longest side seen from above.
+    const collision::Segment f = collision::FootprintOf(*t);
     // A dark edge under the slot's colour, so a wall shows against a roof or floor of the same colour.
     svg.Print("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#202020\" stroke-width=\"3.5\"/>"
               "<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" stroke-width=\"1.5\"/>\n",
-              svg.X(v[a].x), svg.Y(v[a].z), svg.X(v[b].x), svg.Y(v[b].z), svg.X(v[a].x), svg.Y(v[a].z),
-              svg.X(v[b].x), svg.Y(v[b].z), SlotColour(t->texture_slot));
+              svg.X(f.x0), svg.Y(f.z0), svg.X(f.x1), svg.Y(f.z1), svg.X(f.x0), svg.Y(f.z0), svg.X(f.x1), svg.Y(f.z1),
+              SlotColour(t->texture_slot));
   }
   svg.Print("</g>\n");
 
   svg.Print("<g id=\"collision\" fill=\"none\">\n");
-  svg.Rect(kWalkable, "stroke=\"#000000\" stroke-width=\"2\" stroke-dasharray=\"8 4\"");
+  svg.Rect(kWalkableRect, "stroke=\"#000000\" stroke-width=\"2\" stroke-dasharray=\"8 4\"");
   int rule = 1;
-  for (const PlanRect& box : kBoxes) {
+  for (const CollisionRect& box : kCollisionBoxes) {
     svg.Rect(box, "fill=\"none\" stroke=\"#d00000\" stroke-width=\"1.5\"");
     svg.Print("<text x=\"%.2f\" y=\"%.2f\" fill=\"#a00000\" font-weight=\"bold\" text-anchor=\"middle\">%d</text>\n",
               svg.X((box.x_min + box.x_max) / 2), svg.Y((box.z_min + box.z_max) / 2) + 4, rule++);
   }
   svg.Print("</g>\n");
+
+  if (findings) {
+    // Over the boxes, so that a bare stretch shows along its box's edge.
+    svg.Print("<g id=\"collision-findings\" stroke-linecap=\"round\">\n");
+    for (const collision::WallInOpenGround& found : findings->walls) {
+      const collision::Segment& w = found.wall;
+      svg.Print("<line class=\"open-ground\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" "
+                "stroke-width=\"5\"/>\n",
+                svg.X(w.x0), svg.Y(w.z0), svg.X(w.x1), svg.Y(w.z1), kOpenGroundColour);
+    }
+    for (const collision::BareEdge& edge : findings->edges) {
+      const collision::Segment e = collision::EdgeSegment(edge);
+      svg.Print("<line class=\"bare-edge\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" "
+                "stroke-width=\"5\"/>\n",
+                svg.X(e.x0), svg.Y(e.z0), svg.X(e.x1), svg.Y(e.z1), kBareEdgeColour);
+    }
+    svg.Print("</g>\n");
+  }
 
   // The start point, facing -z.
   svg.Print("<g id=\"start\">\n");
@@ -211,6 +201,14 @@ bool WriteLevelPlan(const World& world, const char* out_path) {
             "y=\"%.2f\">start, facing north (-z)</text>\n",
             lx + 7, y + 42, lx + 20, y + 46);
   svg.Print("<text x=\"%.2f\" y=\"%.2f\">lines: upright surfaces</text>\n", lx, y + 64);
+  if (findings) {
+    svg.Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"14\" height=\"5\" fill=\"%s\"/>\n<text x=\"%.2f\" "
+              "y=\"%.2f\">wall in open ground</text>\n",
+              lx, y + 78, kOpenGroundColour, lx + 20, y + 84);
+    svg.Print("<rect x=\"%.2f\" y=\"%.2f\" width=\"14\" height=\"5\" fill=\"%s\"/>\n<text x=\"%.2f\" "
+              "y=\"%.2f\">edge with no wall</text>\n",
+              lx, y + 96, kBareEdgeColour, lx + 20, y + 102);
+  }
   svg.Print("</g>\n</svg>\n");
 
   bool ok = !ferror(out);

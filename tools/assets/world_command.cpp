@@ -1,5 +1,6 @@
-// gorvane-assets world FILE [--dump] [--svg OUT]: reads a world file with the game's own reader and says how many
-// triangles the game would load; every line it skipped or stopped at goes to standard error with its number.
+// gorvane-assets world FILE [--dump] [--collision] [--svg OUT]: reads a world file with the game's own reader and
+// says how many triangles the game would load; every line it skipped or stopped at goes to standard error with
+// its number. --collision checks the walls against the player's fixed collision.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,11 +11,12 @@
 #include "scene/world_reader.h"
 #include "tools/assets/commands.h"
 #include "tools/assets/plan.h"
+#include "tools/level/collision_check.h"
 
 namespace {
 
 int WorldUsage() {
-  fprintf(stderr, "usage: gorvane-assets world FILE [--dump] [--svg OUT]\n");
+  fprintf(stderr, "usage: gorvane-assets world FILE [--dump] [--collision] [--svg OUT]\n");
   return 2;
 }
 
@@ -29,15 +31,48 @@ bool ReadFile(const char* file_name, std::string* bytes) {
   return ok;
 }
 
+const char* Plural(size_t count, const char* one, const char* many) { return count == 1 ? one : many; }
+
+// One line per wall in open ground and per bare stretch of an edge, then the counts. Positions are printed as
+// %g: the shortest form that a level maker finds again in the file.
+void PrintCollisionReport(const char* file_name, const collision::Report& report,
+                          const std::vector<int32_t>& triangle_lines) {
+  for (const collision::WallInOpenGround& found : report.walls) {
+    const collision::Segment& w = found.wall;
+    const collision::Segment& o = found.open;
+    printf("%s:%d: wall from (%g, %g) to (%g, %g) stands in open ground from (%g, %g) to (%g, %g)\n", file_name,
+           triangle_lines[static_cast<size_t>(found.triangle)], double(w.x0), double(w.z0), double(w.x1),
+           double(w.z1), double(o.x0), double(o.z0), double(o.x1), double(o.z1));
+  }
+  for (const collision::BareEdge& edge : report.edges) {
+    const CollisionRect& r = collision::RectOf(edge.box);
+    const bool along_x = edge.side == collision::Side::kNorth || edge.side == collision::Side::kSouth;
+    if (edge.box == 0) {
+      printf("%s: rectangle", file_name);
+    } else {
+      printf("%s: box %d", file_name, edge.box);
+    }
+    printf(" (x %g..%g, z %g..%g): %s edge from %s=%g to %s=%g has no wall\n", double(r.x_min), double(r.x_max),
+           double(r.z_min), double(r.z_max), collision::SideName(edge.side), along_x ? "x" : "z", double(edge.from),
+           along_x ? "x" : "z", double(edge.to));
+  }
+  printf("collision: %zu %s in open ground, %zu edge %s with no wall\n", report.walls.size(),
+         Plural(report.walls.size(), "wall", "walls"), report.edges.size(),
+         Plural(report.edges.size(), "stretch", "stretches"));
+}
+
 }  // namespace
 
 int RunWorldCommand(int argc, char** argv) {
   const char* file_name = nullptr;
   const char* svg_path = nullptr;
   bool dump = false;
+  bool check_collision = false;
   for (int i = 0; i < argc; ++i) {
     if (strcmp(argv[i], "--dump") == 0) {
       dump = true;
+    } else if (strcmp(argv[i], "--collision") == 0) {
+      check_collision = true;
     } else if (strcmp(argv[i], "--svg") == 0) {
       if (i + 1 >= argc) return WorldUsage();
       svg_path = argv[++i];
@@ -57,7 +92,8 @@ int RunWorldCommand(int argc, char** argv) {
   }
   World world;
   std::vector<WorldIssue> issues;
-  bool whole = ParseWorld(bytes.data(), bytes.size(), &world, &issues);
+  std::vector<int32_t> triangle_lines;
+  bool whole = ParseWorld(bytes.data(), bytes.size(), &world, &issues, &triangle_lines);
   for (const WorldIssue& issue : issues) fprintf(stderr, "%s:%d: %s\n", file_name, issue.line, issue.reason.c_str());
   printf("%d triangles\n", world.triangle_count);
   if (dump) {
@@ -71,7 +107,12 @@ int RunWorldCommand(int argc, char** argv) {
       printf("\n");
     }
   }
-  bool plan_ok = !svg_path || WriteLevelPlan(world, svg_path);
+  collision::Report report;
+  if (check_collision) {
+    report = collision::CheckLevel(world);
+    PrintCollisionReport(file_name, report, triangle_lines);
+  }
+  bool plan_ok = !svg_path || WriteLevelPlan(world, svg_path, check_collision ? &report : nullptr);
   ReleaseWorld(&world);
-  return whole && plan_ok ? 0 : 1;
+  return whole && plan_ok && report.Matches() ? 0 : 1;
 }
