@@ -10,13 +10,10 @@ namespace {
 int Usage() {
   fprintf(stderr,
           "usage: gorvane-assets bmp FILE [--ppm OUT]\n"
-          "       gorvane-assets world FILE [--dump] [--collision] [--svg OUT]
-"
-          "       gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]
-"
+          "       gorvane-assets world FILE [--dump] [--collision] [--svg OUT]\n"
+          "       gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]\n"
           "       gorvane-assets view DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--title] [--png OUT] "
-          "[--time N]
-"
+          "[--time N]\n"
           "       gorvane-assets --version\n");
   return 2;
 }
