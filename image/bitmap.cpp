@@ -3,7 +3,6 @@
 // bottom-up RGB rows of the result.
 #include "image/bitmap.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -142,16 +141,6 @@ void BuildIndexedColours(const uint8_t* bytes, const DibHeader& header, int bits
   }
 }
 
-// Four 8-bit pixels stored with one 8-byte and one 4-byte write: 12 bytes, nothing past them.
-inline void PutFour(uint8_t* out, const uint8_t* in, const Palette& palette) {
-  uint32_t c[4];
-  for (int i = 0; i < 4; i++) memcpy(&c[i], palette.entries[in[i]], 4);
-  uint64_t low = c[0] | static_cast<uint64_t>(c[1]) << 24 | static_cast<uint64_t>(c[2]) << 48;
-  uint32_t high = c[2] >> 16 | c[3] << 8;
-  memcpy(out, &low, 8);
-  memcpy(out + 8, &high, 4);
-}
-
 // Indexed rows: 1, 4 or 8 bits per pixel, the most significant bits of each byte first.
 void ConvertIndexedRow(const uint8_t* in, int32_t width, const IndexedColours& colours, uint8_t* out) {
   if (width <= 0) return;
@@ -159,10 +148,6 @@ void ConvertIndexedRow(const uint8_t* in, int32_t width, const IndexedColours& c
   const Palette& palette = colours.palette;
   int32_t x = 0;
   if (bits == 8) {
-    if constexpr (std::endian::native == std::endian::little) {
-      // Groups of four while at least one pixel is left for the last, exact store.
-      for (; x + 4 < width; x += 4, out += 12) PutFour(out, in + x, palette);
-    }
     for (; x < width - 1; x++) out = PutWide(out, palette.entries[in[x]]);
     Put(out, palette.entries[in[x]]);
     return;
