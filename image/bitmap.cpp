@@ -563,17 +563,12 @@ ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
   }
 
   const bool run_length = header.compression == kBiRle8 || header.compression == kBiRle4;
-  // Codes are checked before the pixel block is taken: a broken file costs no allocation.
-  if (run_length) {
-    if (const char* failure = DecodeRunLength<false>(bytes, size, header, nullptr)) {
-      ShowDibError(failure);
-      return nullptr;
-    }
-  }
   // Every encoding writes every byte, run-length codes zeroing what they skip.
   uint8_t* data = static_cast<uint8_t*>(malloc(pixels * 3));
   if (!data) {
-    ShowDibError(kDibOutOfMemoryText);
+    // Broken codes are reported as such even when there is no memory for the pixels.
+    const char* failure = run_length ? DecodeRunLength<false>(bytes, size, header, nullptr) : nullptr;
+    ShowDibError(failure ? failure : kDibOutOfMemoryText);
     return nullptr;
   }
   const char* failure =
