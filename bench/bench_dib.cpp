@@ -1,21 +1,41 @@
-// Decoding 1024 x 1024 bitmaps from memory at 24 and 8 bits per pixel: the game's decoder against stb_image
-// and SDL_LoadBMP with a conversion to RGB24, all in one run.
+// Decoding bitmaps from memory: the game's decoder against SDL_LoadBMP with a conversion to RGB24 and against
+// stb_image (where it reads the format), all in one run, on
+//   synthetic-24bpp, synthetic-8bpp  1024 x 1024 noise written byte by byte;
+//   im-*                             a 1024 x 1024 plasma written by ImageMagick at 24, 8, 4 and 1 bits, RLE8,
+//                                    16 bits (5-6-5) and 32 bits; and RLE4, which ImageMagick does not write,
+//                                    encoded here from its 4-bit file;
+//   textures                         the sixteen scene bitmaps of data/, one iteration decoding them all.
+// memcpy/3MB copies a decoded 1024 x 1024 picture into a fresh block: the floor for any decoder.
+//
+// Fair by construction: the allocator is pinned for everyone (bench_fair.h), each contender decodes once untimed
+// before its loop, and every line carries "faults", the minor page faults per iteration. x_ours says how many
+// times longer a contender takes than ours on the same input, x_memcpy how many times longer ours takes than
+// the copy; a contender whose pixels differ from ours says so in its label.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
 #include <stb_image.h>
 
+#include "bench/bench_fair.h"
 #include "image/bitmap.h"
+#include "scene/textures.h"
 
 namespace {
 
 constexpr int kSize = 1024;
+constexpr size_t kOutputBytes = size_t{kSize} * kSize * 3;
 
 void Put16(std::string* s, uint32_t v) {
   s->push_back(static_cast<char>(v));
@@ -25,27 +45,40 @@ void Put32(std::string* s, uint32_t v) {
   Put16(s, v);
   Put16(s, v >> 16);
 }
+uint32_t Get32(const std::string& s, size_t at) {
+  return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 | static_cast<uint8_t>(s[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+}
+void Set32(std::string* s, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; i++) (*s)[at + i] = static_cast<char>(v >> (8 * i));
+}
 
-// A 1024 x 1024 picture with a file header, an info header and, at 8 bits, a 256-entry colour table.
-std::string MakeBitmap(int bits) {
-  const uint32_t table_bytes = bits == 8 ? 256 * 4 : 0;
-  const uint32_t stride = (kSize * bits / 8 + 3) / 4 * 4;
+// A file header and an info header, with the offset of pixels that follow table_bytes of colour table.
+std::string Headers(int width, int height, int bits, uint32_t compression, uint32_t table_bytes, uint32_t image_size) {
   const uint32_t offset = 14 + 40 + table_bytes;
   std::string file = "BM";
-  Put32(&file, offset + stride * kSize);
+  Put32(&file, offset + image_size);
   Put32(&file, 0);
   Put32(&file, offset);
   Put32(&file, 40);
-  Put32(&file, kSize);
-  Put32(&file, kSize);
+  Put32(&file, static_cast<uint32_t>(width));
+  Put32(&file, static_cast<uint32_t>(height));
   Put16(&file, 1);
   Put16(&file, bits);
-  Put32(&file, 0);
-  Put32(&file, stride * kSize);
+  Put32(&file, compression);
+  Put32(&file, image_size);
   Put32(&file, 2835);
   Put32(&file, 2835);
-  Put32(&file, bits == 8 ? 256 : 0);
+  Put32(&file, table_bytes / 4);
   Put32(&file, 0);
+  return file;
+}
+
+// 1024 x 1024 of random bytes, at 8 bits with a 256-entry colour table.
+std::string MakeSyntheticBitmap(int bits) {
+  const uint32_t table_bytes = bits == 8 ? 256 * 4 : 0;
+  const uint32_t stride = (kSize * bits / 8 + 3) / 4 * 4;
+  std::string file = Headers(kSize, kSize, bits, kBiRgb, table_bytes, stride * kSize);
   for (uint32_t i = 0; i < table_bytes / 4; i++) Put32(&file, (i * 0x010307u) & 0xFFFFFF);
   uint32_t seed = 12345;
   for (int y = 0; y < kSize; y++) {
@@ -57,65 +90,302 @@ std::string MakeBitmap(int bits) {
   return file;
 }
 
-const std::string& Bitmap(int bits) {
-  static const std::string b24 = MakeBitmap(24);
-  static const std::string b8 = MakeBitmap(8);
-  return bits == 24 ? b24 : b8;
+std::string ReadFile(const std::string& path) {
+  std::string bytes;
+  if (FILE* file = fopen(path.c_str(), "rb")) {
+    char buffer[65536];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+    fclose(file);
+  }
+  return bytes;
 }
 
-void Ours(benchmark::State& state, int bits) {
-  const std::string& file = Bitmap(bits);
-  for (auto _ : state) {
-    ImageRGB* image = DecodeDibBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size(), "bench.bmp");
-    if (!image) {
-      state.SkipWithError("decoding failed");
-      return;
+// ImageMagick writes 16- and 32-bit pixels only under a 124-byte header, which the game refuses; the same
+// pixels under a 40-byte header with the file's three masks after it.
+std::string InfoFromV5(const std::string& file) {
+  std::string info = file.substr(14, 40);
+  Set32(&info, 0, 40);
+  std::string masks = file.substr(54, 12);
+  std::string pixels = file.substr(Get32(file, 10));
+  std::string out = "BM";
+  Put32(&out, static_cast<uint32_t>(14 + 52 + pixels.size()));
+  Put32(&out, 0);
+  Put32(&out, 14 + 52);
+  return out + info + masks + pixels;
+}
+
+// An uncompressed 4-bit file's pixels encoded as RLE4 the way encoders do it: a run of four or more equal pixels
+// as one code, anything else as absolute runs, each row closed by an end-of-line code.
+std::string Rle4From(const std::string& file) {
+  const int width = static_cast<int>(Get32(file, 18));
+  const int height = static_cast<int>(Get32(file, 22));
+  const size_t stride = (static_cast<size_t>(width) * 4 + 31) / 32 * 4;
+  const size_t offset = Get32(file, 10);
+  std::string codes;
+  std::vector<uint8_t> row(width);
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) {
+      uint8_t byte = static_cast<uint8_t>(file[offset + y * stride + x / 2]);
+      row[x] = x % 2 ? byte & 0x0F : byte >> 4;
     }
+    int x = 0;
+    while (x < width) {
+      int run = 1;
+      while (x + run < width && run < 255 && row[x + run] == row[x]) run++;
+      if (run >= 4 || width - x < 3) {
+        codes += {static_cast<char>(run), static_cast<char>(row[x] << 4 | row[x])};
+        x += run;
+        continue;
+      }
+      // Absolute: up to the next run of four.
+      int end = x;
+      while (end < width && end - x < 255) {
+        int same = 1;
+        while (end + same < width && same < 4 && row[end + same] == row[end]) same++;
+        if (same >= 4) break;
+        end++;
+      }
+      if (end - x < 3) end = x + 3 <= width ? x + 3 : width;
+      int count = end - x;
+      std::string data;
+      for (int i = 0; i < count; i += 2) {
+        data.push_back(static_cast<char>(row[x + i] << 4 | (i + 1 < count ? row[x + i + 1] : 0)));
+      }
+      if (data.size() % 2) data.push_back(0);
+      codes += {0, static_cast<char>(count)};
+      codes += data;
+      x = end;
+    }
+    codes += {0, 0};
+  }
+  codes += {0, 1};
+  std::string out = Headers(width, height, 4, kBiRle4, 16 * 4, static_cast<uint32_t>(codes.size()));
+  return out + file.substr(54, 16 * 4) + codes;
+}
+
+struct Input {
+  std::string name;
+  std::vector<std::string> files;
+  size_t output_bytes = 0;
+};
+
+// Makes the ImageMagick files in a temporary directory and keeps their bytes; the directory goes at once.
+std::vector<Input> ImageMagickInputs() {
+  const char* convert = "/usr/bin/convert";
+  if (access(convert, X_OK) != 0) {
+    fprintf(stderr, "%s is not installed: no ImageMagick inputs\n", convert);
+    return {};
+  }
+  char pattern[] = "/tmp/gorvane-bench-dib-XXXXXX";
+  if (!mkdtemp(pattern)) return {};
+  const std::string dir = pattern;
+  auto run = [&](const std::string& arguments) {
+    std::string command = std::string(convert) + " " + arguments + " 2>/dev/null";
+    return system(command.c_str()) == 0;
+  };
+  struct Recipe {
+    const char* name;
+    const char* options;
+  };
+  const Recipe recipes[] = {
+      {"im-24bpp", "-type TrueColor BMP3:"},
+      {"im-8bpp", "-colors 256 -compress None BMP3:"},
+      {"im-4bpp", "-colors 16 -compress None BMP3:"},
+      {"im-1bpp", "-colors 2 -compress None BMP3:"},
+      {"im-rle8", "-colors 256 -compress RLE BMP3:"},
+      {"im-16bpp", "-type TrueColor -define bmp:subtype=RGB565 BMP:"},
+      {"im-32bpp", "-alpha on BMP:"},
+  };
+  std::vector<Input> inputs;
+  const std::string source = dir + "/plasma.png";
+  fprintf(stderr, "writing the ImageMagick files in %s\n", dir.c_str());
+  if (run("-seed 7 -size " + std::to_string(kSize) + "x" + std::to_string(kSize) + " plasma:fractal " + source)) {
+    for (const Recipe& recipe : recipes) {
+      std::string path = dir + "/" + recipe.name + ".bmp";
+      if (!run(source + " " + recipe.options + path)) continue;
+      std::string bytes = ReadFile(path);
+      remove(path.c_str());
+      if (bytes.size() < 54) continue;
+      if (Get32(bytes, 14) == 124) bytes = InfoFromV5(bytes);
+      inputs.push_back({recipe.name, {bytes}, kOutputBytes});
+      if (std::string(recipe.name) == "im-4bpp") inputs.push_back({"im-rle4", {Rle4From(bytes)}, kOutputBytes});
+    }
+  }
+  remove(source.c_str());
+  rmdir(dir.c_str());
+  return inputs;
+}
+
+Input TextureSetInput() {
+  Input input{"textures", {}, 0};
+  for (int slot = 0; slot < kSceneTextureCount; slot++) {
+    std::string bytes = ReadFile(std::string(GORVANE_DATA_DIR "/") + SceneTextureFile(slot));
+    if (bytes.empty()) {
+      fprintf(stderr, "cannot read %s from %s\n", SceneTextureFile(slot), GORVANE_DATA_DIR);
+      return {};
+    }
+    input.files.push_back(bytes);
+  }
+  return input;
+}
+
+enum class Contender { kOurs, kSdl, kStb };
+
+const char* ContenderName(Contender who) {
+  switch (who) {
+    case Contender::kOurs:
+      return "ours";
+    case Contender::kSdl:
+      return "sdl";
+    default:
+      return "stb";
+  }
+}
+
+// Decodes one file; with rgb given, also hands back its pixels, bottom row first, for the comparison.
+bool DecodeOnce(Contender who, const std::string& file, std::string* rgb = nullptr) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
+  if (who == Contender::kOurs) {
+    ImageRGB* image = DecodeDibBytes(bytes, file.size(), "bench.bmp");
+    if (!image) return false;
     benchmark::DoNotOptimize(image->data[0]);
+    if (rgb) rgb->assign(reinterpret_cast<char*>(image->data), static_cast<size_t>(image->width) * image->height * 3);
     FreeImage(image);
+    return true;
   }
-  state.SetBytesProcessed(state.iterations() * kSize * kSize * 3);
-}
-
-void Stb(benchmark::State& state, int bits) {
-  const std::string& file = Bitmap(bits);
-  for (auto _ : state) {
-    int width, height, channels;
-    stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(file.data()),
-                                            static_cast<int>(file.size()), &width, &height, &channels, 3);
-    if (!pixels) {
-      state.SkipWithError("decoding failed");
-      return;
-    }
-    benchmark::DoNotOptimize(pixels[0]);
-    stbi_image_free(pixels);
-  }
-  state.SetBytesProcessed(state.iterations() * kSize * kSize * 3);
-}
-
-void Sdl(benchmark::State& state, int bits) {
-  const std::string& file = Bitmap(bits);
-  for (auto _ : state) {
+  if (who == Contender::kSdl) {
     SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
-    SDL_Surface* rgb = loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
+    SDL_Surface* converted = loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
     SDL_FreeSurface(loaded);
-    if (!rgb) {
+    if (!converted) return false;
+    const auto* pixels = static_cast<const char*>(converted->pixels);
+    benchmark::DoNotOptimize(pixels[0]);
+    if (rgb) {
+      rgb->clear();
+      for (int y = converted->h - 1; y >= 0; y--) rgb->append(pixels + y * converted->pitch, converted->w * 3);
+    }
+    SDL_FreeSurface(converted);
+    return true;
+  }
+  int width, height, channels;
+  stbi_uc* pixels = stbi_load_from_memory(bytes, static_cast<int>(file.size()), &width, &height, &channels, 3);
+  if (!pixels) return false;
+  benchmark::DoNotOptimize(pixels[0]);
+  if (rgb) {
+    rgb->clear();
+    for (int y = height - 1; y >= 0; y--) rgb->append(reinterpret_cast<char*>(pixels) + y * width * 3, width * 3);
+  }
+  stbi_image_free(pixels);
+  return true;
+}
+
+// Seconds per iteration of ours on each input, and of the copy, for the ratios.
+std::map<std::string, double> s_ours_seconds;
+double s_memcpy_seconds = 0;
+
+double SecondsPerIteration(std::chrono::steady_clock::time_point start, const benchmark::State& state) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+         static_cast<double>(state.iterations());
+}
+
+void BM_Decode(benchmark::State& state, const Input* input, Contender who) {
+  auto decode_all = [&] {
+    for (const std::string& file : input->files) {
+      if (!DecodeOnce(who, file)) return false;
+    }
+    return true;
+  };
+  if (!decode_all()) {
+    state.SkipWithError("decoding failed");
+    return;
+  }
+  bench_fair::FaultCounter faults;
+  auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    if (!decode_all()) {
       state.SkipWithError("decoding failed");
       return;
     }
-    benchmark::DoNotOptimize(static_cast<uint8_t*>(rgb->pixels)[0]);
-    SDL_FreeSurface(rgb);
   }
-  state.SetBytesProcessed(state.iterations() * kSize * kSize * 3);
+  double seconds = SecondsPerIteration(start, state);
+  faults.Report(state);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input->output_bytes));
+  if (who == Contender::kOurs) {
+    s_ours_seconds[input->name] = seconds;
+    if (input->output_bytes == kOutputBytes && s_memcpy_seconds > 0) state.counters["x_memcpy"] = seconds / s_memcpy_seconds;
+  } else if (s_ours_seconds.count(input->name)) {
+    state.counters["x_ours"] = seconds / s_ours_seconds[input->name];
+  }
 }
 
-BENCHMARK_CAPTURE(Ours, 24bpp, 24)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Stb, 24bpp, 24)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Sdl, 24bpp, 24)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Ours, 8bpp, 8)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Stb, 8bpp, 8)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Sdl, 8bpp, 8)->Unit(benchmark::kMillisecond);
+void BM_Memcpy(benchmark::State& state) {
+  std::vector<uint8_t> decoded(kOutputBytes, 0x5A);
+  auto copy = [&] {
+    auto* block = static_cast<uint8_t*>(malloc(kOutputBytes));
+    memcpy(block, decoded.data(), kOutputBytes);
+    benchmark::DoNotOptimize(block[kOutputBytes - 1]);
+    free(block);
+  };
+  copy();
+  bench_fair::FaultCounter faults;
+  auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) copy();
+  s_memcpy_seconds = SecondsPerIteration(start, state);
+  faults.Report(state);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kOutputBytes));
+}
+
+std::vector<Input> s_inputs;
+
+// Registers each contender that reads every file of the input, with a label when its pixels differ from ours.
+void RegisterInput(const Input* input) {
+  std::vector<std::string> ours;
+  for (const std::string& file : input->files) {
+    std::string rgb;
+    if (!DecodeOnce(Contender::kOurs, file, &rgb)) {
+      fprintf(stderr, "%s: the game's decoder refuses it\n", input->name.c_str());
+      return;
+    }
+    ours.push_back(rgb);
+  }
+  for (Contender who : {Contender::kOurs, Contender::kSdl, Contender::kStb}) {
+    bool reads = true;
+    bool same = true;
+    for (size_t i = 0; i < input->files.size() && reads; i++) {
+      std::string rgb;
+      reads = DecodeOnce(who, input->files[i], &rgb);
+      same = same && rgb == ours[i];
+    }
+    if (!reads) continue;
+    std::string name = input->name + "/" + ContenderName(who);
+    auto* benchmark = benchmark::RegisterBenchmark(name.c_str(), BM_Decode, input, who);
+    benchmark->Unit(benchmark::kMillisecond);
+    if (!same) {
+      benchmark->Name(name + "/pixels-differ-from-ours");
+    }
+  }
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  bench_fair::PinAllocator();
+  benchmark::Initialize(&argc, argv);
+  s_inputs.push_back({"synthetic-24bpp", {MakeSyntheticBitmap(24)}, kOutputBytes});
+  s_inputs.push_back({"synthetic-8bpp", {MakeSyntheticBitmap(8)}, kOutputBytes});
+  for (Input& input : ImageMagickInputs()) s_inputs.push_back(std::move(input));
+  Input textures = TextureSetInput();
+  if (!textures.files.empty()) {
+    for (const std::string& file : textures.files) {
+      ImageRGB* image = DecodeDibBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size(), "texture.bmp");
+      if (image) textures.output_bytes += static_cast<size_t>(image->width) * image->height * 3;
+      FreeImage(image);
+    }
+    s_inputs.push_back(std::move(textures));
+  }
+  benchmark::RegisterBenchmark("memcpy/3MB", BM_Memcpy)->Unit(benchmark::kMillisecond);
+  for (const Input& input : s_inputs) RegisterInput(&input);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

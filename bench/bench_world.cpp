@@ -6,14 +6,13 @@
 //   bench_world --benchmark_filter=Frame
 //   LP_NUM_THREADS=0 bench_world --benchmark_filter=Frame
 //
-// The reference loader reports x_ours, how many times longer it takes than ours. Frames are timed on the wall
+// Every line reports faults, the process's minor page faults per iteration. The reference loader reports x_ours, how many times longer it takes than ours. Frames are timed on the wall
 // clock to glFinish; their CPU column counts every thread of the process, the software renderer's own
 // rasterising threads included, and submit_ms the drawing thread's own CPU time. The batched frames report
 // how many times cheaper they are than one by one on both (x_wall, x_submit). LP_NUM_THREADS=0 has Mesa's
 // software renderer rasterise on the calling thread: on a machine of two cores its threads can spend more
 // waking each other than they save.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -27,6 +26,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "bench/bench_fair.h"
 #include "platform/gl.h"
 #include "platform/scripted/scripted.h"
 #include "scene/renderer.h"
@@ -111,6 +111,7 @@ void BM_ParseOurLoader(benchmark::State& state) {
   // One load first, untimed: on a virtual machine the first writes to memory the process has never used can
   // cost more than the parsing, and that is the host's doing, not the loader's.
   LoadWorld();
+  bench_fair::FaultCounter faults;
   std::chrono::steady_clock::duration total{};
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
@@ -118,6 +119,7 @@ void BM_ParseOurLoader(benchmark::State& state) {
     total += std::chrono::steady_clock::now() - start;
     benchmark::DoNotOptimize(g_game.world.triangles);
   }
+  faults.Report(state);
   if (g_game.world.triangle_count != kFileTriangles) state.SkipWithError("the loader did not read every triangle");
   s_our_seconds = SecondsPerIteration(total, state);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * s_file_bytes));
@@ -125,6 +127,9 @@ void BM_ParseOurLoader(benchmark::State& state) {
 
 void BM_ParseFgetsSscanf(benchmark::State& state) {
   World world = {};
+  // One untimed load, as ours gets.
+  LoadWorldWithSscanf("world.dat", &world);
+  bench_fair::FaultCounter faults;
   std::chrono::steady_clock::duration total{};
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
@@ -133,6 +138,7 @@ void BM_ParseFgetsSscanf(benchmark::State& state) {
     total += std::chrono::steady_clock::now() - start;
     benchmark::DoNotOptimize(world.triangles);
   }
+  faults.Report(state);
   // Both loaders must agree to the bit.
   if (world.triangle_count != g_game.world.triangle_count ||
       memcmp(world.triangles, g_game.world.triangles, sizeof(WorldTriangle) * static_cast<size_t>(world.triangle_count)) != 0) {
@@ -207,6 +213,7 @@ double ThreadCpuMs() {
 void DrawFrames(benchmark::State& state, double* wall_ms, double* submit_ms) {
   double wall = 0;
   double submit = 0;
+  bench_fair::FaultCounter faults;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     double cpu = ThreadCpuMs();
@@ -216,6 +223,7 @@ void DrawFrames(benchmark::State& state, double* wall_ms, double* submit_ms) {
     submit += ThreadCpuMs() - cpu;
     wall += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
+  faults.Report(state);
   *wall_ms = wall / static_cast<double>(state.iterations());
   *submit_ms = submit / static_cast<double>(state.iterations());
   state.counters["submit_ms"] = *submit_ms;
@@ -259,13 +267,10 @@ BENCHMARK(BM_FrameBatched)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseReal
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Mesa's software renderer allocates and frees vertex buffers of a few hundred kilobytes for every draw.
-  // glibc maps such blocks afresh each time (and trims them off the heap) until a bigger block has been freed
-  // once, after which it keeps them; left alone, the frames would be timed with or without a page fault for
-  // every 4 KB of vertices depending on which benchmarks ran before them. Fixing the thresholds where glibc
-  // itself moves them after such a free times the frames the same way whatever the filter.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  // Mesa's software renderer allocates and frees vertex buffers of a few hundred kilobytes for every draw; with
+  // the allocator left alone, the frames would be timed with or without a page fault for every 4 KB of vertices
+  // depending on which benchmarks ran before them (see bench_fair.h).
+  bench_fair::PinAllocator();
   benchmark::Initialize(&argc, argv);
   char pattern[] = "/tmp/gorvane-bench-world-XXXXXX";
   if (!mkdtemp(pattern)) return 1;

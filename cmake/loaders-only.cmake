@@ -12,7 +12,7 @@ target_link_libraries(gorvane_platform_memory PUBLIC gorvane_warnings)
 add_library(gorvane_platform_scripted STATIC platform/scripted/scripted_platform.cpp platform/none/no_offscreen.cpp)
 target_link_libraries(gorvane_platform_scripted PUBLIC gorvane_warnings)
 
-add_library(gorvane_image STATIC image/bitmap.cpp)
+add_library(gorvane_image STATIC image/bitmap.cpp image/bitmap_rows.cpp)
 target_link_libraries(gorvane_image PUBLIC gorvane_warnings)
 add_library(gorvane_world STATIC scene/world.cpp scene/world_numbers.cpp scene/world_lines.cpp scene/world_array.cpp)
 target_link_libraries(gorvane_world PUBLIC gorvane_globals gorvane_platform_memory gorvane_warnings)

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/bitmap_rows.h"
 #include "platform/os.h"
 
 const char kDibOutOfMemoryText[] = "Out of memory.";
@@ -14,6 +15,8 @@ const char kDibUnknownFormatText[] = "Unknown DIB file format.";
 const char kDibConversionErrorText[] = "Image file conversion error.";
 
 namespace {
+
+DibInstructions g_instructions = DibInstructions::kBest;
 
 constexpr uint16_t kFileHeaderMagic = 0x4D42;  // "BM"
 constexpr size_t kFileHeaderSize = 14;
@@ -118,21 +121,49 @@ inline uint8_t* Put(uint8_t* out, const uint8_t* colour) {
   return out + 3;
 }
 
+// The palette, and at 1 and 4 bits the colours of every possible source byte (the 8 or 2 pixels it holds, as
+// RGB bytes), so that those rows are converted a byte at a time.
+struct IndexedColours {
+  Palette palette;
+  int bits;
+  uint8_t byte_colours[256][24];
+};
+
+void BuildIndexedColours(const uint8_t* bytes, const DibHeader& header, int bits, IndexedColours* colours) {
+  BuildPalette(bytes, header, &colours->palette);
+  colours->bits = bits;
+  if (bits != 1 && bits != 4) return;
+  const int per_byte = 8 / bits;
+  const unsigned mask = (1u << bits) - 1;
+  for (unsigned value = 0; value < 256; value++) {
+    uint8_t* out = colours->byte_colours[value];
+    for (int i = 0; i < per_byte; i++) out = Put(out, colours->palette.entries[(value >> (8 - bits * (i + 1))) & mask]);
+  }
+}
+
 // Indexed rows: 1, 4 or 8 bits per pixel, the most significant bits of each byte first.
-void ConvertIndexedRow(const uint8_t* in, int32_t width, int bits, const Palette& palette, uint8_t* out) {
+void ConvertIndexedRow(const uint8_t* in, int32_t width, const IndexedColours& colours, uint8_t* out) {
   if (width <= 0) return;
-  int32_t last = width - 1;
+  const int bits = colours.bits;
+  const Palette& palette = colours.palette;
+  int32_t x = 0;
   if (bits == 8) {
-    for (int32_t x = 0; x < last; x++) out = PutWide(out, palette.entries[in[x]]);
-    Put(out, palette.entries[in[last]]);
+    for (; x < width - 1; x++) out = PutWide(out, palette.entries[in[x]]);
+    Put(out, palette.entries[in[x]]);
     return;
   }
   const int per_byte = 8 / bits;
+  // Whole source bytes first, then the pixels of a last, partly used byte one by one.
+  const int32_t whole = width / per_byte;
+  if (bits == 1) {
+    for (int32_t i = 0; i < whole; i++, out += 24) memcpy(out, colours.byte_colours[in[i]], 24);
+  } else {
+    for (int32_t i = 0; i < whole; i++, out += 6) memcpy(out, colours.byte_colours[in[i]], 6);
+  }
   const unsigned mask = (1u << bits) - 1;
-  for (int32_t x = 0; x < width; x++) {
+  for (x = whole * per_byte; x < width; x++) {
     int shift = 8 - bits * (x % per_byte + 1);
-    unsigned index = (in[x / per_byte] >> shift) & mask;
-    out = x < last ? PutWide(out, palette.entries[index]) : Put(out, palette.entries[index]);
+    out = Put(out, palette.entries[(in[x / per_byte] >> shift) & mask]);
   }
 }
 
@@ -221,11 +252,11 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
   if (needed > cursor.remaining()) return kDibConversionErrorText;
   const uint8_t* first_row = cursor.Take(static_cast<size_t>(needed));
 
-  Palette palette;
+  IndexedColours colours;
   Channel channels[3];
   bool plain_bgr = false;
   if (bits <= 8) {
-    BuildPalette(bytes, header, &palette);
+    BuildIndexedColours(bytes, header, bits, &colours);
   } else if (bits == 16 || bits == 32) {
     uint32_t defaults[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
     if (bits == 16) {
@@ -240,6 +271,7 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
     }
     plain_bgr = bits == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
   }
+  const DibBgrRow vector_row = bits == 24 || plain_bgr ? VectorBgrRow(bits / 8, g_instructions) : nullptr;
 
   for (uint64_t row = 0; row < rows; row++) {
     const uint8_t* in = first_row + row * stride;
@@ -247,7 +279,9 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
     uint64_t out_row = header.height < 0 ? rows - 1 - row : row;
     uint8_t* line = out + out_row * out_stride;
     if (bits <= 8) {
-      ConvertIndexedRow(in, width, bits, palette, line);
+      ConvertIndexedRow(in, width, colours, line);
+    } else if (vector_row) {
+      vector_row(in, width, line);
     } else if (bits == 24) {
       ConvertBgrRow(in, width, 3, line);
     } else if (plain_bgr) {
@@ -259,36 +293,78 @@ const char* DecodeUncompressed(const uint8_t* bytes, size_t size, const DibHeade
   return nullptr;
 }
 
-// Run-length encoded pixels (8 or 4 bits), always bottom row first. Pixels the codes never reach stay black
-// (out comes zeroed). Codes may cover a row's fill, as some writers encode the stored row whole; what lies past
-// the width is dropped. A code that runs past the stored row or past the image, or data that ends before the
-// picture does, fails the decoding. With out null, only checks the codes.
+// The pixels of each possible run-length code value, which alternate between two colours (one at 8 bits), as
+// 16 bytes of RGB: five pixels and the first byte of a sixth, so that a short run is stored with one copy.
+struct RunPatterns {
+  uint8_t bytes[256][16];
+};
+
+void BuildRunPatterns(const Palette& palette, bool four, RunPatterns* patterns) {
+  for (unsigned value = 0; value < 256; value++) {
+    const uint8_t* pair[2] = {palette.entries[four ? value >> 4 : value], palette.entries[four ? value & 0x0F : value]};
+    for (int i = 0; i < 16; i++) patterns->bytes[value][i] = pair[(i / 3) & 1][i % 3];
+  }
+}
+
+// Run-length encoded pixels (8 or 4 bits), always bottom row first. Pixels the codes never reach are black: the
+// codes only ever move forward through the rows, so each stretch they skip is zeroed when the next write lies
+// past it, and what is left at the end. Codes may cover a row's fill, as some writers encode the stored row
+// whole; what lies past the width is dropped. A code that runs past the stored row or past the image, or data
+// that ends before the picture does, fails the decoding. Without kWrite, only checks the codes.
+template <bool kWrite>
 const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& header, uint8_t* out) {
   const bool four = header.compression == kBiRle4;
   const int64_t width = header.width;
   const int64_t height = header.height;
   const int64_t stored_width = four ? (width * 4 + 31) / 32 * 8 : (width + 3) / 4 * 4;
-  Palette palette;
-  BuildPalette(bytes, header, &palette);
+  IndexedColours colours;
+  RunPatterns patterns;
+  uint8_t* const end = kWrite ? out + static_cast<uint64_t>(width) * height * 3 : nullptr;
+  // Bytes before this one are written or zeroed.
+  uint8_t* done = out;
+  if (kWrite) {
+    BuildIndexedColours(bytes, header, four ? 4 : 8, &colours);
+    BuildRunPatterns(colours.palette, four, &patterns);
+  }
+  auto finish = [&]() -> const char* {
+    if (kWrite) memset(done, 0, end - done);
+    return nullptr;
+  };
   ByteCursor cursor(bytes, size);
   if (!cursor.Seek(header.pixel_offset)) return kDibConversionErrorText;
   int64_t x = 0;
   int64_t y = 0;
+  uint8_t* row = out;
   for (;;) {
-    uint8_t count;
-    uint8_t value;
-    if (!cursor.U8(&count) || !cursor.U8(&value)) {
+    const uint8_t* code = cursor.Take(2);
+    if (!code) {
       // Some writers stop after the last row's end-of-line code.
-      return y >= height ? nullptr : kDibConversionErrorText;
+      return y >= height ? finish() : kDibConversionErrorText;
     }
+    const uint8_t count = code[0];
+    const uint8_t value = code[1];
     if (count > 0) {
       if (y >= height || x + count > stored_width) return kDibConversionErrorText;
-      const uint8_t* colours[2] = {palette.entries[four ? value >> 4 : value],
-                                   palette.entries[four ? value & 0x0F : value]};
-      int64_t shown = !out || x >= width ? 0 : (x + count > width ? width - x : count);
       // Only a pixel inside the image is addressed: past the right edge there is nothing to point at.
-      uint8_t* pixel = shown > 0 ? out + (y * width + x) * 3 : nullptr;
-      for (int64_t i = 0; i < shown; i++) pixel = Put(pixel, colours[i & 1]);
+      if (kWrite && x < width) {
+        uint8_t* start = row + x * 3;
+        uint8_t* stop = start + (x + count > width ? width - x : count) * 3;
+        if (start > done) memset(done, 0, start - done);
+        const uint8_t* pattern = patterns.bytes[value];
+        // 16-byte copies while they stay inside the block, each moving on by four pixels, which keeps the two
+        // colours in step; what they store past the run is overwritten or zeroed later.
+        uint8_t* pixel = start;
+        while (end - pixel >= 16) {
+          memcpy(pixel, pattern, 16);
+          if (stop - pixel <= 15) {
+            pixel = stop;
+            break;
+          }
+          pixel += 12;
+        }
+        for (; pixel < stop; pixel += 3) memcpy(pixel, pattern + ((pixel - start) / 3 & 1) * 3, 3);
+        done = stop;
+      }
       x += count;
       continue;
     }
@@ -296,8 +372,9 @@ const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& 
       if (y >= height) return kDibConversionErrorText;
       x = 0;
       y++;
+      if (kWrite) row += width * 3;
     } else if (value == 1) {
-      return nullptr;
+      return finish();
     } else if (value == 2) {
       uint8_t dx;
       uint8_t dy;
@@ -305,17 +382,20 @@ const char* DecodeRunLength(const uint8_t* bytes, size_t size, const DibHeader& 
       x += dx;
       y += dy;
       if (x > stored_width || y > height) return kDibConversionErrorText;
+      row = kWrite ? out + y * width * 3 : nullptr;
     } else {
       // An absolute run of value pixels, padded to a 16-bit boundary.
       size_t data_bytes = four ? (value + 1u) / 2 : value;
       const uint8_t* run = cursor.Take(data_bytes + (data_bytes & 1));
       if (!run) return kDibConversionErrorText;
       if (y >= height || x + value > stored_width) return kDibConversionErrorText;
-      int64_t shown = !out || x >= width ? 0 : (x + value > width ? width - x : value);
-      uint8_t* pixel = shown > 0 ? out + (y * width + x) * 3 : nullptr;
-      for (int64_t i = 0; i < shown; i++) {
-        unsigned index = four ? (i & 1 ? run[i / 2] & 0x0F : run[i / 2] >> 4) : run[i];
-        pixel = Put(pixel, palette.entries[index]);
+      if (kWrite && x < width) {
+        const int64_t shown = x + value > width ? width - x : value;
+        uint8_t* start = row + x * 3;
+        if (start > done) memset(done, 0, start - done);
+        // The run's bytes are laid out as a stored row's, high nibble first.
+        ConvertIndexedRow(run, static_cast<int32_t>(shown), colours, start);
+        done = start + shown * 3;
       }
       x += value;
     }
@@ -483,21 +563,16 @@ ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
   }
 
   const bool run_length = header.compression == kBiRle8 || header.compression == kBiRle4;
-  // Codes are checked before the pixel block is taken: a broken file costs no allocation.
-  if (run_length) {
-    if (const char* failure = DecodeRunLength(bytes, size, header, nullptr)) {
-      ShowDibError(failure);
-      return nullptr;
-    }
-  }
-  // Pixels that run-length codes skip must come out black; every other encoding writes every byte.
-  uint8_t* data = static_cast<uint8_t*>(run_length ? calloc(pixels, 3) : malloc(pixels * 3));
+  // Every encoding writes every byte, run-length codes zeroing what they skip.
+  uint8_t* data = static_cast<uint8_t*>(malloc(pixels * 3));
   if (!data) {
-    ShowDibError(kDibOutOfMemoryText);
+    // Broken codes are reported as such even when there is no memory for the pixels.
+    const char* failure = run_length ? DecodeRunLength<false>(bytes, size, header, nullptr) : nullptr;
+    ShowDibError(failure ? failure : kDibOutOfMemoryText);
     return nullptr;
   }
   const char* failure =
-      run_length ? DecodeRunLength(bytes, size, header, data) : DecodeUncompressed(bytes, size, header, data);
+      run_length ? DecodeRunLength<true>(bytes, size, header, data) : DecodeUncompressed(bytes, size, header, data);
   if (failure) {
     free(data);
     ShowDibError(failure);
@@ -539,6 +614,8 @@ ImageRGB* LoadBitmapFile(const char* name) {
   fclose(file);
   return DecodeDib(name);
 }
+
+void SetDibInstructions(DibInstructions allowed) { g_instructions = allowed; }
 
 void FreeImage(ImageRGB* image) {
   if (!image) return;

@@ -23,6 +23,12 @@ void FreeImage(ImageRGB* image);
 // only used in the open-failure message, which an empty file gets. Shows exactly one message box on failure.
 ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name);
 
+// The instructions the decoder may use: its plain loops only, those and SSSE3, or the best the processor has
+// (the default). Every choice gives the same pixels; the tests and the fuzz target decode with each and compare.
+// Where the build has no vector code (anything but x86-64 Linux) all three run the plain loops.
+enum class DibInstructions { kPlain, kSsse3, kBest };
+void SetDibInstructions(DibInstructions allowed);
+
 // The compressions an info header may name.
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;

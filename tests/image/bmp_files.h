@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "image/bitmap.h"
+#include "platform/scripted/scripted.h"
 
 namespace bmp_test {
 
@@ -81,9 +82,11 @@ struct Decoded {
   std::string rgb;
 };
 
-inline Decoded DecodeBytes(const std::string& bytes) {
+inline Decoded DecodeWith(const std::string& bytes, DibInstructions allowed) {
   Decoded result;
+  SetDibInstructions(allowed);
   ImageRGB* image = DecodeDibBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test.bmp");
+  SetDibInstructions(DibInstructions::kBest);
   if (!image) return result;
   result.ok = true;
   result.width = image->width;
@@ -91,6 +94,37 @@ inline Decoded DecodeBytes(const std::string& bytes) {
   result.rgb.assign(reinterpret_cast<const char*>(image->data), static_cast<size_t>(image->width) * image->height * 3);
   FreeImage(image);
   return result;
+}
+
+// Decodes with the best instructions the processor has, after checking that the plain loops and SSSE3 alone
+// give the same image and the same message; only the last decoding's message box is kept.
+inline Decoded DecodeBytes(const std::string& bytes) {
+  std::vector<ScriptedMessageBox>& boxes = Scripted().message_boxes;
+  const size_t before = boxes.size();
+  auto messages = [&](bool keep) {
+    std::string texts;
+    for (size_t i = before; i < boxes.size(); i++) texts += boxes[i].text + "|";
+    if (!keep) boxes.resize(before);
+    return texts;
+  };
+  const Decoded plain = DecodeWith(bytes, DibInstructions::kPlain);
+  const std::string plain_messages = messages(false);
+  const Decoded ssse3 = DecodeWith(bytes, DibInstructions::kSsse3);
+  const std::string ssse3_messages = messages(false);
+  const Decoded best = DecodeWith(bytes, DibInstructions::kBest);
+  const std::string best_messages = messages(true);
+  const struct {
+    const char* name;
+    const Decoded& image;
+    const std::string& messages;
+  } vector_decodings[] = {{"SSSE3", ssse3, ssse3_messages}, {"the best instructions", best, best_messages}};
+  for (const auto& [name, image, texts] : vector_decodings) {
+    EXPECT_TRUE(image.ok == plain.ok && image.width == plain.width && image.height == plain.height &&
+                image.rgb == plain.rgb)
+        << name << " and the plain loops decode differently";
+    EXPECT_EQ(texts, plain_messages) << name;
+  }
+  return best;
 }
 
 inline std::string ReadFileBytes(const std::string& path) {

@@ -41,6 +41,78 @@ TEST_F(HandMadeFiles, TwentyFourBitRowsComeOutRgbBottomRowFirstWithoutTheirFill)
   EXPECT_EQ(four.rgb, Rgb({1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
+TEST_F(HandMadeFiles, EveryWidthAndDepthComesOutPixelForPixel) {
+  // Widths up to 35 end rows at every place in the decoder's groups of 4 and 8 pixels and in the bytes of 1- and
+  // 4-bit rows; every stored byte differs, so a pixel from the wrong place or a channel from the wrong byte shows.
+  Bytes table;
+  for (uint32_t i = 0; i < 256; i++) table.Bgr0((i * 37 + 5) << 16 | ((i * 11 + 100) & 0xFF) << 8 | (255 - i));
+  for (int bits : {1, 4, 8, 24, 32}) {
+    for (int width = 1; width <= 35; width++) {
+      for (int height : {3, -3}) {
+        SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(width) + " x " + std::to_string(height));
+        const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+        std::string pixels(stride * 3, '\0');
+        for (size_t i = 0; i < pixels.size(); i++) pixels[i] = static_cast<char>(i * 97 + width * 13 + bits);
+        std::string expected(static_cast<size_t>(width) * 3 * 3, '\0');
+        for (int row = 0; row < 3; row++) {
+          const uint8_t* in = reinterpret_cast<const uint8_t*>(pixels.data()) + row * stride;
+          char* out = &expected[(height > 0 ? row : 2 - row) * width * 3];
+          for (int x = 0; x < width; x++, out += 3) {
+            if (bits <= 8) {
+              unsigned index = (in[x * bits / 8] >> (8 - bits - x * bits % 8)) & ((1u << bits) - 1);
+              const char* colour = &table.str()[index * 4];
+              out[0] = colour[2];
+              out[1] = colour[1];
+              out[2] = colour[0];
+            } else {
+              const uint8_t* pixel = in + x * bits / 8;
+              out[0] = static_cast<char>(pixel[2]);
+              out[1] = static_cast<char>(pixel[1]);
+              out[2] = static_cast<char>(pixel[0]);
+            }
+          }
+        }
+        std::string header = InfoHeader(width, height, static_cast<uint16_t>(bits));
+        if (bits <= 8) header += table.str().substr(0, (4u << bits));
+        Decoded image = DecodeBytes(WithFileHeader(header, pixels));
+        ASSERT_TRUE(image.ok);
+        EXPECT_TRUE(image.rgb == expected);
+      }
+    }
+  }
+}
+
+TEST_F(HandMadeFiles, RunsOfEveryLengthUpToTheRowsEnd) {
+  // Rows of runs 1, 2, 3, ... pixels long, the last one cut at the row's end, at 8 bits one colour a run and at 4
+  // two alternating; then a row left short and an early end, which leave black.
+  Bytes table;
+  for (uint32_t i = 0; i < 16; i++) table.Bgr0(0x0F0000 * i + 0x000F00 * (15 - i) + 3 * i);
+  auto colour = [&](unsigned index) {
+    const std::string& t = table.str();
+    return std::string{t[index * 4 + 2], t[index * 4 + 1], t[index * 4]};
+  };
+  for (bool four : {false, true}) {
+    for (int width : {5, 13, 30}) {
+      SCOPED_TRACE(std::string(four ? "RLE4" : "RLE8") + " width " + std::to_string(width));
+      Bytes codes;
+      std::string expected;
+      for (int x = 0, length = 1; x < width; x += length, length++) {
+        int count = std::min(length, width - x);
+        unsigned first = length % 16, second = four ? (length * 7 + 3) % 16 : first;
+        codes.U8(static_cast<uint32_t>(count)).U8(four ? first << 4 | second : first);
+        for (int i = 0; i < count; i++) expected += colour(i % 2 ? second : first);
+      }
+      codes.U8(0).U8(0).U8(1).U8(four ? 0x9A : 9).U8(0).U8(1);
+      expected += colour(9) + std::string(static_cast<size_t>(width - 1) * 3 + static_cast<size_t>(width) * 3, '\0');
+      Decoded image = DecodeBytes(WithFileHeader(InfoHeader(width, 3, four ? 4 : 8, four ? kBiRle4 : kBiRle8, 16) +
+                                                     table.str(),
+                                                 codes.str()));
+      ASSERT_TRUE(image.ok);
+      EXPECT_TRUE(image.rgb == expected);
+    }
+  }
+}
+
 TEST_F(HandMadeFiles, TopDownFilesAreTurnedBottomRowFirst) {
   // Height -2: the first stored row is the top one.
   std::string pixels = Bytes().Bgr(kRed).U8(0).Bgr(kBlue).U8(0).str();
