@@ -17,12 +17,12 @@ case "$profile" in
 esac
 
 play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
-  xfonts-base)
+  libstb-dev xfonts-base)
 # dpkg-shlibdeps and file for the .deb's dependencies; lintian, desktop-file-validate and appstreamcli to check
 # what is packaged.
 package_packages=(g++-mingw-w64-i686-posix dpkg-dev file lintian desktop-file-utils appstream unzip)
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
-  xdotool imagemagick libstb-dev libassimp-dev sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
+  xdotool imagemagick libassimp-dev sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
   man-db)
 wine32_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
