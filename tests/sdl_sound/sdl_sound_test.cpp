@@ -103,6 +103,33 @@ std::vector<int16_t> Record(const SoundDir& dir, const std::function<void()>& re
   return samples;
 }
 
+// The samples the disk driver has written to the file so far.
+std::vector<int16_t> Written(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<int16_t> samples(bytes.size() / 2);
+  memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  return samples;
+}
+
+// How many times the clip has sounded whole in the file so far.
+int WholeRuns(const std::vector<int16_t>& mixed, const std::vector<int16_t>& clip) {
+  int runs = 0;
+  for (size_t i = 0; i + clip.size() <= mixed.size(); ++i) {
+    if (mixed[i] == clip[0] && std::equal(clip.begin(), clip.end(), mixed.begin() + static_cast<long>(i))) {
+      ++runs;
+      i += clip.size() - 1;
+    }
+  }
+  return runs;
+}
+
+// Waits (10 s at most) until the clip has sounded whole `runs` times in the driver's file: the loader and the
+// device work on threads of their own, which a busy machine may hold back for a while.
+void WaitForWholeRuns(const std::string& path, const std::vector<int16_t>& clip, int runs) {
+  for (int i = 0; i < 1000 && WholeRuns(Written(path), clip) < runs; ++i) SDL_Delay(10);
+}
+
 size_t FirstSound(const std::vector<int16_t>& mixed) {
   size_t i = 0;
   while (i < mixed.size() && mixed[i] == 0) ++i;
@@ -150,18 +177,22 @@ TEST(SdlSound, TheLoopRepeatsUntilTheNextRequest) {
   std::vector<int16_t> voice = Ramp(kRate / 4, -3000, -1);
   WriteMono16(dir.File("loop.wav"), loop);
   WriteMono16(dir.File("voice.wav"), voice);
-  std::vector<int16_t> mixed = Record(dir, [] {
+  const std::string file = dir.File("mixed.raw");
+  std::vector<int16_t> mixed = Record(dir, [&] {
     OsPlaySound("loop.wav", kSndAsync | kSndLoop);
-    SDL_Delay(450);
+    WaitForWholeRuns(file, loop, 3);
     OsPlaySound("voice.wav", kSndAsync);
+    WaitForWholeRuns(file, voice, 1);
     // The same clip again, after it ended: it plays once more from the beginning.
     OsPlaySound("voice.wav", kSndAsync);
+    WaitForWholeRuns(file, voice, 2);
   });
   size_t start = FirstSound(mixed);
   size_t looped = MatchingRun(mixed, start, loop, true);
   EXPECT_GE(looped, 3 * loop.size());
   size_t voice_at = start + looped;
   EXPECT_EQ(MatchingRun(mixed, voice_at, voice, false), voice.size());
+  ASSERT_LE(voice_at + voice.size(), mixed.size());
   size_t again = FirstSound(std::vector<int16_t>(mixed.begin() + static_cast<long>(voice_at + voice.size()), mixed.end()));
   size_t again_at = voice_at + voice.size() + again;
   EXPECT_EQ(MatchingRun(mixed, again_at, voice, false), voice.size());
