@@ -99,7 +99,7 @@ std::vector<int16_t> Record(const SoundDir& dir, const std::function<void()>& re
   std::ifstream in(out, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<int16_t> samples(bytes.size() / 2);
-  memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;
 }
 
@@ -108,7 +108,7 @@ std::vector<int16_t> Written(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<int16_t> samples(bytes.size() / 2);
-  memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;
 }
 
