@@ -228,8 +228,16 @@ TEST(SdlSound, OtherPcmFormatsAreConvertedToTheDevice) {
     samples += level;
   }
   WriteWav(dir.File("eight.wav"), 11025, 2, 8, samples);
-  std::vector<int16_t> mixed = Record(dir, [] {
+  const std::string file = dir.File("mixed.raw");
+  std::vector<int16_t> mixed = Record(dir, [&] {
     EXPECT_TRUE(OsPlaySound("eight.wav", kSndAsync));
+    // Until the clip and half a second after its start are in the driver's file (10 s at most).
+    for (int i = 0; i < 1000; ++i) {
+      std::vector<int16_t> written = Written(file);
+      size_t start = FirstSound(written);
+      if (start < written.size() && written.size() - start > static_cast<size_t>(kRate / 2)) break;
+      SDL_Delay(10);
+    }
   });
   size_t start = FirstSound(mixed);
   ASSERT_LT(start, mixed.size());
