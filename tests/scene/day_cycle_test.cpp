@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "scene/day_cycle.h"
 #include "tests/scene/scene_bench.h"
@@ -87,10 +88,14 @@ TEST_F(CycleTable, EveryTickSetsTheTableColoursAndNothingElse) {
 TEST_F(CycleTable, SoundRequestsByTick) {
   SceneContext scene;
   ASSERT_TRUE(scene.ok());
+  std::vector<int> request_ticks;
   for (int tick = 1; tick <= 130; ++tick) {
     g_game.cycle_tick = tick;
+    size_t before = Scripted().sounds.size();
     AdvanceCycle();
+    for (size_t i = before; i < Scripted().sounds.size(); ++i) request_ticks.push_back(tick);
   }
+  EXPECT_EQ(request_ticks, (std::vector<int>{1, 15, 27, 37}));
   ASSERT_EQ(Scripted().sounds.size(), 4u);
   EXPECT_EQ(Scripted().sounds[0].file_name, "plokhello.wav");
   EXPECT_EQ(Scripted().sounds[1].file_name, "plokitsme.wav");
