@@ -33,6 +33,25 @@ TEST_F(FrameTimerClocks, WithoutACounterTheMultimediaClockStepsInWholeMillisecon
   for (int i = 1; i <= 40; i++) EXPECT_FLOAT_EQ(FrameTimerMs(), static_cast<float>(i)) << i;
 }
 
+// Long runs on the multimedia clock: the elapsed count stays positive past 2^31 ms (24.8 days) and up to the
+// clock's full 2^32 ms, also when the clock wrapped on the way.
+TEST_F(FrameTimerClocks, TheMultimediaClockCountsOnPastTwoToTheThirtyOneMilliseconds) {
+  struct Reading {
+    uint32_t start, elapsed;
+  };
+  for (Reading row : {Reading{0, 0x7FFFFFFFu}, Reading{0, 0x80000000u}, Reading{0xFFFFFFF0u, 0x80000010u},
+                      Reading{0x80000000u, 0xFFFFFFFFu}, Reading{5, 0xFFFFFFFEu}}) {
+    ResetGame();
+    Scripted().has_performance_counter = false;
+    Scripted().mm_step = 0;
+    Scripted().mm_time = row.start;
+    StartFrameTimer();
+    Scripted().mm_time = row.start + row.elapsed;
+    double elapsed = row.elapsed;
+    EXPECT_NEAR(FrameTimerMs(), elapsed, elapsed * 1e-6) << "start " << row.start;
+  }
+}
+
 TEST_F(FrameTimerClocks, AFrameWaitsTwentyMillisecondsOnTheSteppedClock) {
   Scripted().counter_step = 250;  // a quarter of a millisecond a reading
   StartFrameTimer();
