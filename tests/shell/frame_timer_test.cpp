@@ -20,6 +20,9 @@ TEST_F(FrameTimerClocks, ThePerformanceCounterGivesMillisecondsSinceTheStart) {
   EXPECT_NEAR(first, 1.0f, 0.01f);
   for (int i = 0; i < 99; i++) FrameTimerMs();
   EXPECT_NEAR(FrameTimerMs(), 101.0f, 0.1f);
+  // Five hours on, the count is far past 32 bits and the difference stays whole.
+  Scripted().counter += int64_t{3579545} * 3600 * 5;
+  EXPECT_NEAR(FrameTimerMs(), 18000102.0f, 2.0f);
 }
 
 TEST_F(FrameTimerClocks, WithoutACounterTheMultimediaClockStepsInWholeMillisecondsAcrossItsWrap) {
