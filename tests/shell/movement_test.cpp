@@ -205,6 +205,15 @@ TEST_F(Walking, TheHeadBobRepeatsEvery37FramesForwardAndBackward) {
   }
   EXPECT_GE(lowest, -0.05f);
   EXPECT_LE(highest, 0.05f);
+
+  // One step back from 0 gives 359; a step forward from 359 wraps to 0, not on to 369.
+  ResetGame();
+  g_game.key_down[kVkDown] = 1;
+  ApplyMovementKeys();
+  g_game.key_down[kVkDown] = 0;
+  g_game.key_down[kVkUp] = 1;
+  ApplyMovementKeys();
+  EXPECT_EQ(g_game.walk_bias_angle, 0.0f);
 }
 
 TEST_F(MouseLook, TurnsFiveHundredthsOfADegreePerPixelAndRecentres) {
@@ -218,6 +227,13 @@ TEST_F(MouseLook, TurnsFiveHundredthsOfADegreePerPixelAndRecentres) {
   EXPECT_EQ(Scripted().cursor.y, 240);
   ApplyMouseLook();  // re-centred: no further change
   EXPECT_FLOAT_EQ(g_game.heading, 1.0f);
+  // Neither angle is limited: the view tilts on past straight down and over, and the heading past a turn.
+  for (int i = 0; i < 4; i++) {
+    Scripted().cursor = {-680, 740};  // 1,000 pixels left, 500 down
+    ApplyMouseLook();
+  }
+  EXPECT_FLOAT_EQ(g_game.heading, 201.0f);
+  EXPECT_FLOAT_EQ(g_game.look_pitch, 100.5f);
 }
 
 TEST_F(MouseLook, OffReadsTheCursorButMovesNothingAndTheViewJumpsWhenOnAgain) {
