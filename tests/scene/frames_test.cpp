@@ -424,12 +424,15 @@ TEST_F(PlayFrames, SlotsOutsideTheTableAreNotDrawnAndDoNotCrash) {
   ASSERT_TRUE(scene.ok());
   InstallTextures();
   std::vector<WorldTriangle> world;
-  AddWall(&world, 200, 0, -3, 5);
-  AddWall(&world, -7, 0, -3, 5);
+  for (int slot : {16, 200, -1, -7}) AddWall(&world, slot, 0, -3, 5);
   SetWorld(world);
-  DrawPlayFrame(10);
-  DrawPlayFrame(10);
-  ExpectNear(PixelAt(kCentreX, kCentreY), 153, 153, 255, 0, "only sky");
+  for (bool batched : {true, false}) {
+    SetWorldBatching(batched);
+    DrawPlayFrame(10);
+    DrawPlayFrame(10);
+    ExpectNear(PixelAt(kCentreX, kCentreY), 153, 153, 255, 0, batched ? "only sky, batched" : "only sky, one by one");
+  }
+  SetWorldBatching(true);
 }
 
 }  // namespace
