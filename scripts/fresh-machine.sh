@@ -31,20 +31,6 @@ seconds_since() { echo $(($(date +%s) - $1)); }
 minutes() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
 disk_used() { du -sh --one-file-system "$root" 2>/dev/null | cut -f1; }
 
-# The Debian archive this machine itself uses: the first URI of a bookworm entry in its apt sources.
-archive_uri() {
-  local uri=""
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    uri=$(awk '/^URIs:/ {u=$2} /^Suites:/ && / bookworm( |$)/ && u {print u; exit} /^$/ {u=""}' \
-      /etc/apt/sources.list.d/debian.sources)
-  fi
-  if [ -z "$uri" ] && [ -f /etc/apt/sources.list ]; then
-    uri=$(awk '$1 == "deb" && $3 == "bookworm" {print $2; exit}' /etc/apt/sources.list)
-  fi
-  [ -n "$uri" ] || { echo "no bookworm entry in this machine's apt sources" >&2; return 1; }
-  echo "$uri"
-}
-
 unmount_root() {
   local target
   # Deepest first; lazily, so a process still holding a file cannot keep a mount alive.
@@ -87,7 +73,7 @@ rm -rf --one-file-system "$root"
 
 say "A clean Debian 12 root in $root"
 started=$(date +%s)
-debootstrap --variant=minbase bookworm "$root" "$(archive_uri)" >"$logs/debootstrap.log" 2>&1 ||
+debootstrap --variant=minbase bookworm "$root" "$("$repo/scripts/archive-uri.sh")" >"$logs/debootstrap.log" 2>&1 ||
   { tail -n 20 "$logs/debootstrap.log" >&2; exit 1; }
 # The machine's own Debian sources (main archive, updates, security), nothing else it may have configured.
 if [ -f /etc/apt/sources.list.d/debian.sources ]; then
@@ -182,6 +168,6 @@ if [ "$status" -ne 0 ]; then
   echo "FAIL: test.sh ended with status $status after $took (the whole log: $logs/test.log)" >&2
   exit 1
 fi
-grep -E '^setup:' "$logs/test.log" | sed 's/^/   /' || true
+grep -E '^(setup:|note:|made the 32-bit)' "$logs/test.log" | sed 's/^/   /' || true
 echo "   passed in $took; the root holds $(disk_used)"
 say "Both commands work on a fresh Debian 12 (logs in $logs)"
