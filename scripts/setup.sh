@@ -5,8 +5,8 @@
 #
 # The package archive is sometimes briefly inconsistent (an index mid-sync, one architecture's libraries a
 # version behind the other's). A failing index alone does not end the run: the install after it decides. The
-# 32-bit Wine set is optional and installed last, on its own: where it cannot be had, the Windows end-to-end
-# test runs the 64-bit build instead.
+# 32-bit Wine is optional and comes last, in a root of its own: where it cannot be had, the Windows end-to-end
+# tests run the 64-bit build instead.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -23,8 +23,7 @@ play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-me
 package_packages=(g++-mingw-w64-i686-posix dpkg-dev file lintian desktop-file-utils appstream unzip)
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
   xdotool imagemagick libassimp-dev sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
-  man-db)
-wine32_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+  man-db debootstrap)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
@@ -64,34 +63,21 @@ install_packages() {
   return 1
 }
 
-# 32-bit Wine, to run the 32-bit Windows program as it is shipped. Optional: any failure here is reported in
-# one line and leaves the package system as it was.
-install_wine32() {
-  local added="" missing
-  mapfile -t missing < <(missing_of "${wine32_packages[@]}")
-  [ ${#missing[@]} -eq 0 ] && return 0
+# 32-bit Wine, to run the 32-bit Windows programs as they are shipped. Optional, and never from this machine's
+# own package system: a 32-bit Wine installed here already is used; otherwise a 32-bit Debian root holding one
+# is made once and kept (scripts/wine32-root.sh). Where none can be had, one line says why and the Windows
+# end-to-end tests run the 64-bit build.
+provide_wine32() {
+  local why
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
   if ! "$here/kernel-runs-32bit.sh"; then
-    echo "setup: this kernel does not run 32-bit programs; the Windows end-to-end test will run the 64-bit build"
+    echo "setup: this kernel does not run 32-bit programs; the Windows end-to-end tests will run the 64-bit build"
     return 0
   fi
-  echo "Installing (optional): ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
-    added=yes
-  fi
-  # One refresh only: a fault of the index here costs nothing that the install below does not report.
-  $sudo apt-get update -qq -o DPkg::Lock::Timeout=600 -o Acquire::Retries=2 >/dev/null 2>&1 || true
-  if $sudo apt-get install "${apt_options[@]}" "${missing[@]}" >/dev/null 2>&1; then
-    return 0
-  fi
-  echo "setup: 32-bit Wine could not be installed from the archive as it is now; the Windows end-to-end test" \
-    "will run the 64-bit build"
-  # An architecture with nothing installed would only make every later index refresh fetch (and maybe fail
-  # on) its indexes.
-  if [ -n "$added" ] && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
-    $sudo dpkg --remove-architecture i386 || true
-  fi
-  return 0
+  "$here/wine32-root.sh" path >/dev/null && return 0
+  echo "Making the 32-bit Wine root (once; about a minute and 1.1 GB)"
+  why=$("$here/wine32-root.sh" make | tail -n 1) && { echo "$why"; return 0; }
+  echo "setup: no 32-bit Wine: $why; the Windows end-to-end tests will run the 64-bit build"
 }
 
 packages=("${play_packages[@]}")
@@ -113,6 +99,6 @@ if [ "$profile" = "test" ]; then
     echo "Installing: qemu-user (this kernel does not run 32-bit programs)"
     install_packages qemu-user || { echo "setup: could not install qemu-user" >&2; exit 1; }
   fi
-  install_wine32
+  provide_wine32
 fi
 exit 0
