@@ -2,6 +2,7 @@
 set -u
 
 E2E_TMP=$(mktemp -d /tmp/gorvane-e2e-XXXXXX)
+GORVANE_SOURCE_DIR=${GORVANE_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 XVFB_PID=""
 GAME_PID=""
 
@@ -80,6 +81,46 @@ window_gone() {
 # The width and height of a window, as "WxH".
 window_size() {
   xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+}
+
+# The window's place on the screen and its size, as ImageMagick's crop geometry "WxH+X+Y".
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X:/{x=$4} /Absolute upper-left Y:/{y=$4} /Width:/{w=$2}
+    /Height:/{h=$2} END{print w "x" h "+" x "+" y}'
+}
+
+# Photographs the screen's 640x480 at GEOMETRY (default: its top left corner) as raw RGB into $E2E_TMP/NAME.rgb.
+shot() {
+  import -window root -crop "${2:-640x480+0+0}" -depth 8 "rgb:$E2E_TMP/$1.rgb"
+}
+
+# Turns with KEY held briefly and sets TURNED to how many pixels the picture of the window at GEOMETRY moved
+# to the right: positive when the view turned left.
+turned() {
+  local key=$1 geometry=${2:-640x480+0+0}
+  shot before "$geometry"
+  hold_key "$key" 0.08
+  sleep 0.3
+  shot after "$geometry"
+  TURNED=$("$GORVANE_LOOK" shift "$E2E_TMP/before.rgb" "$E2E_TMP/after.rgb" 640 480) || fail "could not compare"
+  echo "$key: the picture moved $TURNED pixels to the right"
+}
+
+# Fails unless PICTURE (a PNG, or a 640x480 raw RGB shot) is the kept view NAME of tests/data/views within the
+# allowance the data tests give another build of the software renderer: at most 1,536 pixels far off (by 9.4%),
+# and a mean difference of at most one level in 255, which a fog or a tint a little off already exceeds.
+# Usage: same_as_view PICTURE NAME WHAT, WHAT naming the picture in the messages.
+same_as_view() {
+  local picture=$1 name=$2 what=$3 differing mean raw=()
+  local kept="$GORVANE_SOURCE_DIR/tests/data/views/$name.png"
+  case "$picture" in *.rgb) picture="rgb:$picture" raw=(-size 640x480 -depth 8) ;; esac
+  differing=$(compare -metric AE -fuzz 9.4% "${raw[@]}" "$picture" "$kept" null: 2>&1) || [ -n "$differing" ] ||
+    fail "could not compare with the kept view $name"
+  mean=$(compare -metric MAE "${raw[@]}" "$picture" "$kept" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+  [ "${differing%.*}" -le 1536 ] 2>/dev/null || fail "$what differs from the kept view $name ($differing pixels)"
+  awk -v m="$mean" 'BEGIN {exit !(m != "" && m * 255 <= 1)}' ||
+    fail "$what differs from the kept view $name (a mean difference of $mean of the range)"
+  echo "$what is the kept view $name within $differing pixels, a mean difference of $mean of the range"
 }
 
 # Clicks the Nth button (1 = leftmost) of one of SDL's message boxes.

@@ -4,6 +4,8 @@
 . "$(dirname "$0")/lib.sh"
 
 start_xvfb 1024x768x24
+# Mouse look reads the pointer from the first frame on: resting at the middle, it leaves the view facing north.
+xdotool mousemove 320 240
 start_game
 
 box=$(wait_for_window "Start FullScreen?" 10) || fail "the start question did not appear"
@@ -14,6 +16,12 @@ xdotool key --window "$refused" Return
 window=$(wait_for_window "Gorvane (3D) v0.42" 10) || fail "no windowed game window"
 size=$(window_size "$window")
 [ "$size" = "640x480" ] || fail "the window is $size, not 640x480"
+# Every day frame at the start point is one picture, the one kept for the start view.
+sleep 0.5
+hold_key x 0.3
+sleep 0.3
+shot play
+same_as_view "$E2E_TMP/play.rgb" start "the SDL program's play frame at the start"
 
 "$GORVANE_CLOSE_WINDOW" "$window"
 wait_for_exit 10

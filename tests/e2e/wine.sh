@@ -1,66 +1,119 @@
-# Running the Windows program under Wine, for the end-to-end tests. Source after lib.sh.
+# Running the Windows programs under Wine, for the end-to-end tests. Source after lib.sh.
+#
+# The shipped programs are 32-bit. They run under a 32-bit Wine installed on the machine itself, or else under
+# the one in the 32-bit root that `scripts/setup.sh test` makes (scripts/wine32-root.sh). Where neither can
+# run (a kernel without 32-bit support, or no root to be had), the 64-bit build of the same sources stands in
+# under 64-bit Wine, so that the Windows backend is still exercised end to end.
+WINE32_ROOT_SCRIPT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine32-root.sh
+WINE_HOW=""
+WINE_FOLDER=""
 
-# Chooses the Wine that can run the program: the 32-bit program under 32-bit Wine where the kernel runs 32-bit
-# code and 32-bit Wine is installed, otherwise the 64-bit build of the same sources under 64-bit Wine. Sets
-# WINE_EXE (the program chosen) and WINE_LOADER and exports WINEARCH and WINESERVER; exits 77 (skipped) when
-# neither can run here.
+# However the test ends, the programs of its Wine prefix end with it, before its X server.
+trap '[ -n "$WINE_HOW" ] && end_wine "$WINE_FOLDER"; cleanup' EXIT
+
+# Chooses the Wine for the programs in FOLDER (gorvane.exe and gorvane-assets.exe); where only the 64-bit
+# stand-in can run, copies EXE64 and the tool built beside it into FOLDER in their place. Says in one line
+# which Wine runs which programs. Exits 77 (skipped) when no Windows program can run here.
 choose_wine() {
-  local exe32=$1 exe64=$2
-  command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
-  if [ -n "$exe32" ] && [ -f "$exe32" ] && [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
-  then
-    echo "note: running the 32-bit Windows program under 32-bit Wine"
-    WINE_EXE=$exe32
+  local folder=$1 exe64=$2 why root
+  WINE_FOLDER=$folder
+  if ! "$(dirname "$WINE32_ROOT_SCRIPT")/kernel-runs-32bit.sh"; then
+    why="this kernel does not run 32-bit programs"
+  elif [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    WINE_HOW=host
     WINE_LOADER=/usr/lib/wine/wine
-    export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver32
-  elif [ -n "$exe64" ] && [ -f "$exe64" ] && [ -x /usr/lib/wine/wine64 ]; then
-    echo "note: no 32-bit Wine here (the kernel or the packages); running the 64-bit Windows build under 64-bit Wine"
-    WINE_EXE=$exe64
-    WINE_LOADER=/usr/lib/wine/wine64
-    export WINEARCH=win64 WINESERVER=/usr/lib/wine/wineserver64
+    export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver32 WINEPREFIX=/tmp/gorvane-wine-prefix-win32
+    echo "note: the zip's 32-bit gorvane.exe and gorvane-assets.exe run under this machine's 32-bit Wine"
+    return 0
+  elif root=$("$WINE32_ROOT_SCRIPT" path) && [ -e "$root/usr/lib/wine/wine" ]; then
+    WINE_HOW=root
+    export WINEARCH=win32 WINEPREFIX=/root/.wine-gorvane
+    echo "note: the zip's 32-bit gorvane.exe and gorvane-assets.exe run under 32-bit Wine" \
+      "($(wine_run "$folder" 60 wine --version 2>/dev/null)) in the root $root"
+    return 0
   else
-    echo "SKIP: no Windows build that this machine's Wine can run"
+    why="no 32-bit Wine here (scripts/setup.sh test makes one; it could not on this machine)"
+  fi
+  command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+  if [ -z "$exe64" ] || [ ! -f "$exe64" ] || [ ! -x /usr/lib/wine/wine64 ]; then
+    echo "SKIP: $why, and no 64-bit Windows build to stand in"
     exit 77
+  fi
+  cp "$exe64" "$folder/gorvane.exe"
+  cp "$(dirname "$exe64")/tools/gorvane-assets.exe" "$folder/gorvane-assets.exe"
+  WINE_HOW=host
+  WINE_LOADER=/usr/lib/wine/wine64
+  export WINEARCH=win64 WINESERVER=/usr/lib/wine/wineserver64 WINEPREFIX=/tmp/gorvane-wine-prefix-win64
+  echo "note: $why: the 64-bit build of the same sources stands in for the zip's programs under 64-bit Wine"
+}
+
+# Sets WINE_COMMAND to the command line that runs a Wine command (wine PROGRAM ARGS..., wineboot ARGS...,
+# wineserver ARGS...) with the chosen Wine, for FOLDER; run it with FOLDER as the working directory.
+wine_command() {
+  local folder=$1 command=$2
+  shift 2
+  if [ "$WINE_HOW" = root ]; then
+    WINE_COMMAND=("$WINE32_ROOT_SCRIPT" run "$folder" "$command" "$@")
+  elif [ "$command" = wineserver ]; then
+    WINE_COMMAND=("$WINESERVER" "$@")
+  elif [ "$command" = wine ]; then
+    WINE_COMMAND=("$WINE_LOADER" "$@")
+  else
+    WINE_COMMAND=("$WINE_LOADER" "$command" "$@")
   fi
 }
 
-# Makes (once per machine and architecture) the Wine prefix the tests share, with a virtual desktop that lets
-# the display switch to 640x480 and makes window teardown quick.
-prepare_wine_prefix() {
-  export WINEDEBUG=-all WINEPREFIX="/tmp/gorvane-wine-$WINEARCH"
-  [ -f "$WINEPREFIX/.gorvane-ready" ] && return 0
-  rm -rf "$WINEPREFIX"
-  timeout 180 "$WINE_LOADER" wineboot -i >/dev/null 2>&1
-  timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-  timeout 60 "$WINESERVER" -w
-  [ -d "$WINEPREFIX" ] || fail "could not make a Wine prefix"
-  touch "$WINEPREFIX/.gorvane-ready"
+# Runs a Wine command in FOLDER for at most SECONDS.
+wine_run() {
+  local folder=$1 seconds=$2
+  shift 2
+  wine_command "$folder" "$@"
+  (cd "$folder" && exec timeout "$seconds" "${WINE_COMMAND[@]}")
 }
 
-# Starts WINE_EXE in DIR (where a player's double-click starts it: its own folder), answers the start question
-# No, waits for the game's window and quits with Escape. Fails unless the program ends cleanly.
-play_under_wine() {
-  local dir=$1 box="" window=""
-  cd "$dir" || fail "no folder $dir"
-  timeout 120 "$WINE_LOADER" "$WINE_EXE" >"$E2E_TMP/game.log" 2>&1 &
+# Starts PROGRAM of FOLDER under the chosen Wine in the background, its output in game.log.
+start_wine_program() {
+  local folder=$1 program=$2
+  wine_command "$folder" wine "$program"
+  (cd "$folder" && exec timeout 180 "${WINE_COMMAND[@]}") >"$E2E_TMP/game.log" 2>&1 &
   GAME_PID=$!
-  for _ in $(seq 1 600); do
-    box=$(xdotool search --name "Start FullScreen" 2>/dev/null | head -n1)
-    [ -n "$box" ] && break
+}
+
+# Makes (once per machine and Wine) the prefix the tests share. It has no virtual desktop: the programs meet
+# the X screen itself, which offers no 640x480 mode, as a player's desktop may not.
+prepare_wine_prefix() {
+  local folder=$1 prefix=$WINEPREFIX
+  export WINEDEBUG=-all
+  # The root's prefix, seen from out here.
+  [ "$WINE_HOW" = root ] && prefix=$("$WINE32_ROOT_SCRIPT" path)$WINEPREFIX
+  [ -f "$prefix/.gorvane-ready" ] && return 0
+  rm -rf "$prefix"
+  wine_run "$folder" 180 wineboot -i >/dev/null 2>&1 || true
+  wine_run "$folder" 60 wineserver -w || true
+  [ -f "$prefix/system.reg" ] || fail "could not make a Wine prefix"
+  touch "$prefix/.gorvane-ready"
+}
+
+# Ends every program of the prefix.
+end_wine() {
+  wine_run "$1" 30 wineserver -k 2>/dev/null || true
+}
+
+# Prints the id of the first window named NAME (a regular expression) that Wine shows, polling up to SECONDS.
+wait_for_wine_window() {
+  local name=$1 seconds=$2 id
+  for _ in $(seq 1 $((seconds * 10))); do
+    id=$(xdotool search --name "$name" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
-  [ -n "$box" ] || fail "the start question did not appear under Wine"
-  sleep 0.3
-  xdotool key --window "$box" n  # n answers No
-  for _ in $(seq 1 300); do
-    window=$(xdotool search --name "^Gorvane \(3D\) v0.42$" 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no game window under Wine"
-  sleep 1
-  # Wine may still be settling the focus when the window first shows: hold Escape until the game sees it.
+  return 1
+}
+
+# Holds Escape over WINDOW until the program ends (Wine may still be settling the focus when a window first
+# shows), then sets GAME_CODE.
+escape_from_wine() {
+  local window=$1
   for _ in 1 2 3 4 5; do
     xdotool windowfocus "$window" 2>/dev/null
     xdotool keydown --window "$window" Escape 2>/dev/null
@@ -72,6 +125,45 @@ play_under_wine() {
     done
   done
   wait_for_exit 30
-  timeout 30 "$WINESERVER" -k 2>/dev/null
-  [ "$GAME_CODE" -lt 124 ] || fail "the Windows build did not end cleanly (status $GAME_CODE)"
+}
+
+# Plays the chosen gorvane.exe in FOLDER (where a player's double-click starts it) as a player does: No to the
+# start question, a 640x480 window that leaves its title while X is held and then shows the day at the start
+# point as the kept start view does, the arrows turning the view the way they say; F1 on this screen, which has
+# no 640x480 mode, asks "Quillo GL", and Yes gives a 640x480 "Brannoch" window; Escape ends the program.
+play_under_wine() {
+  local folder=$1 box window geometry
+  # Mouse look reads the pointer from the first frame on: resting at the middle, it leaves the view facing north.
+  xdotool mousemove 320 240
+  start_wine_program "$folder" gorvane.exe
+  box=$(wait_for_wine_window "Start FullScreen" 60) || fail "the start question did not appear under Wine"
+  sleep 0.3
+  xdotool key --window "$box" n  # n answers No
+  window=$(wait_for_wine_window "^Gorvane \(3D\) v0.42$" 30) || fail "no game window under Wine"
+  geometry=$(window_geometry "$window")
+  [ "${geometry%%+*}" = 640x480 ] || fail "the game's window is ${geometry%%+*}, not 640x480"
+  sleep 1
+  xdotool windowfocus "$window" 2>/dev/null
+  shot title "$geometry"
+  hold_key x 0.3
+  sleep 0.5
+  shot play "$geometry"
+  cmp -s "$E2E_TMP/title.rgb" "$E2E_TMP/play.rgb" && fail "the picture did not change when X was held"
+  same_as_view "$E2E_TMP/play.rgb" start "the Windows program's play frame at the start"
+  turned Left "$geometry"
+  [ "$TURNED" -gt 0 ] || fail "the left arrow did not turn the view to the left"
+  turned Right "$geometry"
+  [ "$TURNED" -lt 0 ] || fail "the right arrow did not turn the view to the right"
+
+  hold_key F1 0.2
+  box=$(wait_for_wine_window "^Quillo GL$" 30) || fail "F1 on a screen without 640x480 did not ask to run windowed"
+  sleep 0.3
+  xdotool key --window "$box" Return  # Return answers Yes
+  window=$(wait_for_wine_window "^Brannoch$" 30) || fail "no Brannoch window after Yes"
+  geometry=$(window_geometry "$window")
+  [ "${geometry%%+*}" = 640x480 ] || fail "the Brannoch window is ${geometry%%+*}, not 640x480"
+  sleep 0.5
+  escape_from_wine "$window"
+  end_wine "$folder"
+  [ "$GAME_CODE" -lt 124 ] || fail "the Windows program did not end cleanly (status $GAME_CODE)"
 }
