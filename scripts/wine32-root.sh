@@ -30,7 +30,7 @@ whole() { [ -f "$root/$marker" ]; }
 # WINEPREFIX passed in. With --exec first, the command takes this script's place (and its signals).
 enter() {
   local replace=""
-  [ "$1" = --exec ] && { replace=exec; shift; }
+  [ "$1" = --exec ] && { replace="exec"; shift; }
   local folder=$1 dir=$2
   shift 2
   # The variables go as arguments: sudo would drop them from the environment.
