@@ -127,21 +127,35 @@ escape_from_wine() {
   wait_for_exit 30
 }
 
+# Waits for the message box whose caption holds TEXT and answers it with KEY.
+answer_wine_box() {
+  local box
+  box=$(wait_for_wine_window "$1" 60) || fail "no \"$1\" box under Wine"
+  sleep 0.3
+  xdotool key --window "$box" "$2"
+}
+
+# Waits for the program's window captioned CAPTION (no regular expression signs in it but parentheses and
+# dots) and sets window and geometry; fails unless its client area is 640x480.
+wait_for_640x480() {
+  local name=${1//(/\\(}
+  name=${name//)/\\)}
+  window=$(wait_for_wine_window "^$name\$" 30) || fail "no \"$1\" window under Wine"
+  geometry=$(window_geometry "$window")
+  [ "${geometry%%+*}" = 640x480 ] || fail "the \"$1\" window is ${geometry%%+*}, not 640x480"
+}
+
 # Plays the chosen gorvane.exe in FOLDER (where a player's double-click starts it) as a player does: No to the
 # start question, a 640x480 window that leaves its title while X is held and then shows the day at the start
 # point as the kept start view does, the arrows turning the view the way they say; F1 on this screen, which has
 # no 640x480 mode, asks "Quillo GL", and Yes gives a 640x480 "Brannoch" window; Escape ends the program.
 play_under_wine() {
-  local folder=$1 box window geometry
+  local folder=$1 window geometry
   # Mouse look reads the pointer from the first frame on: resting at the middle, it leaves the view facing north.
   xdotool mousemove 320 240
   start_wine_program "$folder" gorvane.exe
-  box=$(wait_for_wine_window "Start FullScreen" 60) || fail "the start question did not appear under Wine"
-  sleep 0.3
-  xdotool key --window "$box" n  # n answers No
-  window=$(wait_for_wine_window "^Gorvane \(3D\) v0.42$" 30) || fail "no game window under Wine"
-  geometry=$(window_geometry "$window")
-  [ "${geometry%%+*}" = 640x480 ] || fail "the game's window is ${geometry%%+*}, not 640x480"
+  answer_wine_box "Start FullScreen" n  # n answers No
+  wait_for_640x480 "Gorvane (3D) v0.42"
   sleep 1
   xdotool windowfocus "$window" 2>/dev/null
   shot title "$geometry"
@@ -156,12 +170,8 @@ play_under_wine() {
   [ "$TURNED" -lt 0 ] || fail "the right arrow did not turn the view to the right"
 
   hold_key F1 0.2
-  box=$(wait_for_wine_window "^Quillo GL$" 30) || fail "F1 on a screen without 640x480 did not ask to run windowed"
-  sleep 0.3
-  xdotool key --window "$box" Return  # Return answers Yes
-  window=$(wait_for_wine_window "^Brannoch$" 30) || fail "no Brannoch window after Yes"
-  geometry=$(window_geometry "$window")
-  [ "${geometry%%+*}" = 640x480 ] || fail "the Brannoch window is ${geometry%%+*}, not 640x480"
+  answer_wine_box "Quillo GL" Return  # Return answers Yes
+  wait_for_640x480 Brannoch
   sleep 0.5
   escape_from_wine "$window"
   end_wine "$folder"
