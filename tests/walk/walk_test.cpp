@@ -2,6 +2,7 @@
 // backend's offscreen context: live reloading, free flight, the cycle keys and the picture key.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -200,3 +201,19 @@ TEST_F(Walk, ThePictureKeyWritesTheFrameTheViewCommandDraws) {
 }
 
 }  // namespace
+
+TEST_F(Walk, WrongArgumentsExit2AndWhatWouldStopTheGameStopsIt) {
+  if (!getenv("GORVANE_ASSETS")) GTEST_SKIP() << "GORVANE_ASSETS names no tool (run through ctest)";
+  // All refused before any window opens; with no display, one that got past would end too.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  for (const char* arguments : {"", "--sound", ". --tick 0", ". --tick 120", ". --at 1", ". --at 1,2,3,4,5", ". --tick",
+                                ". --png a.png"}) {
+    EXPECT_EQ(RunTool(std::string("walk ") + arguments).exit_code, 2) << arguments;
+  }
+  EXPECT_EQ(RunTool("walk missing").exit_code, 1);
+  ASSERT_EQ(remove("waterfall2.bmp"), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(StartWalk(&walk_, options_));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("waterfall2.bmp: missing"), std::string::npos);
+}
