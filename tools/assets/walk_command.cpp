@@ -23,16 +23,19 @@ constexpr double kFrameMs = 20;
 constexpr double kLookMs = 100;
 constexpr int kLastTick = 119;
 
+// The usage and the keys, on standard error; returns the usage error's exit code.
 int WalkUsage() {
   fprintf(stderr, "usage: gorvane-assets walk DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--sound]\nkeys:\n%s",
           kWalkKeys);
   return 2;
 }
 
+// Milliseconds on the steady clock.
 double NowMs() {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// DATA_DIR first, then the options in any order; false on anything else.
 bool ParseWalkOptions(int argc, char** argv, WalkOptions* options) {
   if (argc < 1 || argv[0][0] == '-') return false;
   options->data_dir = argv[0];

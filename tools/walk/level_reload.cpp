@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kWorldFile = "world.dat";
 
+// The file's bytes in one read through; false when it cannot be opened or read.
 bool ReadWholeFile(const char* name, std::string* bytes) {
   FILE* file = fopen(name, "rb");
   if (!file) return false;

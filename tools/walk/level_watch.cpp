@@ -7,6 +7,7 @@
 
 namespace {
 
+// One stat; a file that is not there has an empty stamp.
 FileStamp StampFile(const char* name) {
   FileStamp stamp;
 #ifdef _WIN32
@@ -24,6 +25,7 @@ FileStamp StampFile(const char* name) {
   return stamp;
 }
 
+// The sixteen bitmaps' stamps are all equal.
 bool SameBitmaps(const LevelStamps& a, const LevelStamps& b) {
   return std::equal(std::begin(a.bitmaps), std::end(a.bitmaps), std::begin(b.bitmaps));
 }

@@ -36,6 +36,7 @@ constexpr const char* kKeysCaption =
     "walk: arrows walk, mouse looks, F flight (PgUp/PgDn), ,/. tick, T hold tick, C collision, P picture, "
     "R reload, M mouse, H keys, Esc quit";
 
+// What the frame drawn now would show.
 WalkView ViewNow(const WalkSession& walk) {
   WalkView view = {};
   view.x = g_game.player_x;
@@ -50,6 +51,7 @@ WalkView ViewNow(const WalkSession& walk) {
   return view;
 }
 
+// Moves the cycle one tick back or on, wrapping within 1 to 119.
 void StepTick(int by) {
   int tick = g_game.cycle_tick > kLastTick ? 1 : g_game.cycle_tick;
   tick += by;
@@ -61,6 +63,7 @@ void StepTick(int by) {
   Scripted().sounds.clear();
 }
 
+// Flight starts at the eye's height and lands at the head bob it left.
 void ToggleFlight(WalkSession* walk) {
   walk->flight = !walk->flight;
   if (walk->flight) {
@@ -71,19 +74,21 @@ void ToggleFlight(WalkSession* walk) {
   }
 }
 
-// The short form of a part's failure for the caption: its first reason.
-std::string Problem(const std::vector<std::string>& reasons) {
+// The short form of a part's failure for the caption: its first reason, and what is on screen instead.
+std::string Problem(const std::vector<std::string>& reasons, const char* shown = "last good level kept") {
   std::string first = reasons.empty() ? std::string("did not load") : reasons.front();
   if (first.size() > 90) first = first.substr(0, 87) + "...";
-  return first + " (last good level kept)";
+  return first + " (" + shown + ")";
 }
 
+// Every reason on standard error, named from the data directory as given.
 void ReportReasons(const WalkSession& walk, const std::vector<std::string>& reasons, const char* what) {
   for (const std::string& reason : reasons) fprintf(stderr, "%s/%s\n", walk.options.data_dir.c_str(), reason.c_str());
   fprintf(stderr, "gorvane-assets: %s: %s did not load; the preview keeps the last good level\n",
           walk.options.data_dir.c_str(), what);
 }
 
+// Reads the parts again, keeping for each what it says went wrong until it loads.
 void ReloadParts(WalkSession* walk, LevelParts parts, const LevelStamps& stamps) {
   const char* dir = walk->options.data_dir.c_str();
   walk->reasons.clear();
@@ -113,6 +118,7 @@ void ReloadParts(WalkSession* walk, LevelParts parts, const LevelStamps& stamps)
   walk->watch.MarkRead(parts, stamps);
 }
 
+// The first walk-N.png not yet in the directory, so pictures of earlier sessions stay.
 std::string NextPictureName(const std::string& dir) {
   for (int n = 1;; n++) {
     std::string name = dir + "/walk-" + std::to_string(n) + ".png";
@@ -168,7 +174,7 @@ bool StartWalk(WalkSession* walk, const WalkOptions& options) {
   // The game keeps what it read of a broken level; the preview says what is wrong with it.
   std::vector<std::string> reasons;
   if (!ReloadWorld(&reasons)) {
-    walk->world_problem = Problem(reasons);
+    walk->world_problem = Problem(reasons, "shown as the game loads it");
     for (const std::string& reason : reasons) fprintf(stderr, "%s/%s\n", options.data_dir.c_str(), reason.c_str());
   }
   walk->reasons = reasons;

@@ -33,6 +33,7 @@ uint32_t VirtualKey(SDL_Keycode code) {
   }
 }
 
+// The step that failed and SDL's reason, on standard error.
 void Fail(const char* what) { fprintf(stderr, "gorvane-assets: walk: %s: %s\n", what, SDL_GetError()); }
 
 }  // namespace
