@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the real SDL build where the window itself is the point: the start question and the title
-# screen, fullscreen on a 640x480 screen. Runs its own Xvfb; writes docs/screenshots/question.png and
-# title.png. The views of the level are drawn by the asset tool instead (scripts/views.sh): the same every
-# time, in seconds.
+# screen, fullscreen on a 640x480 screen, and the asset tool's preview window beside it (tools/gorvane-assets
+# in the same build). Runs its own Xvfb; writes docs/screenshots/question.png, title.png and walk.png. The
+# views of the level are drawn by the asset tool instead (scripts/views.sh): the same every time, in seconds.
 #
 #   scripts/screenshots.sh build/gorvane [OUTDIR]
 set -euo pipefail
@@ -58,3 +58,20 @@ for _ in $(seq 100); do
   fi
   sleep 0.05
 done
+
+# The preview, flown 2.5 units up over the hut's doorway with the collision shown: the tick held, C, then F
+# and Page Up for half a second.
+assets=$(dirname "$game")/tools/gorvane-assets
+[ -x "$assets" ] || exit 0
+(cd "$tmp" && exec env SDL_AUDIODRIVER=dummy "$assets" walk "$here/data" --at 1.5,9,0,35 --tick 20) \
+  >"$tmp/walk.log" 2>&1 &
+game_pid=$!
+window_named gorvane-assets >/dev/null
+sleep 1.0
+for key in t c f; do xdotool keydown $key; sleep 0.1; xdotool keyup $key; done
+xdotool keydown Prior; sleep 0.5; xdotool keyup Prior
+sleep 0.5
+shot walk
+xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+wait "$game_pid" || true
+game_pid=""

@@ -15,6 +15,7 @@
 
 #include "platform/os.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_sound.h"
 
 struct OsWindowRecord {
   std::string class_name;
@@ -564,3 +565,5 @@ bool OsQueryPerformanceCounter(int64_t* count) {
 }
 
 uint32_t OsTimeGetTime() { return SDL_GetTicks(); }
+
+bool OsPlaySound(const char* file_name, uint32_t flags) { return SdlPlaySound(file_name, flags); }

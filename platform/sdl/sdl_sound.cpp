@@ -211,7 +211,7 @@ void RunLoader() {
 
 }  // namespace
 
-bool OsPlaySound(const char* file_name, uint32_t flags) {
+bool SdlPlaySound(const char* file_name, uint32_t flags) {
   if (s_sound.failed) return false;
   {
     std::lock_guard<std::mutex> lock(s_sound.request_lock);

@@ -1,5 +1,11 @@
-// The SDL sound layer's one call beyond os.h: for tests and orderly exits.
+// The SDL sound layer, on its own: the SDL backend plays the game's sound requests through it, and so does the
+// asset tool's preview, whose other platform calls go to the scripted backend.
 #pragma once
+
+#include <cstdint>
+
+// OsPlaySound's work: stops what plays and starts the WAV file (looping with kSndLoop); returns at once.
+bool SdlPlaySound(const char* file_name, uint32_t flags);
 
 // Stops the sound, closes the audio device and quits SDL's audio subsystem; the next request opens it again.
 void SdlShutdownSound();

@@ -58,6 +58,18 @@ start_game() {
   GAME_PID=$!
 }
 
+# Starts the asset tool in the background from directory DIR with the arguments given, with the preloads of
+# start_game; its standard output goes to tool.out, its standard error to game.log.
+start_tool() {
+  local dir=$1 preload=${GORVANE_KEEP_MODULES:-} asan
+  shift
+  asan=$(ldd "$GORVANE_ASSETS" 2>/dev/null | awk '/libasan/ {print $3; exit}')
+  [ -n "$asan" ] && [ -n "$preload" ] && preload="$asan $preload"
+  cd "$dir" || fail "no directory $dir"
+  env SDL_AUDIODRIVER=dummy LD_PRELOAD="$preload" "$GORVANE_ASSETS" "$@" >"$E2E_TMP/tool.out" 2>"$E2E_TMP/game.log" &
+  GAME_PID=$!
+}
+
 # Prints the id of the first top-level window whose name is exactly NAME, polling for up to SECONDS.
 wait_for_window() {
   local name=$1 seconds=${2:-10} id

@@ -4,13 +4,18 @@
  *   look buttons WINDOW         prints the root position "X Y" of the centre of each button of one of SDL's
  *                               message boxes, left to right, one per line
  *   look shift A.rgb B.rgb W H  prints how many pixels the picture moved to the right from A to B (negative:
- *                               to the left), from two raw 8-bit RGB screenshots of W x H, top row first */
+ *                               to the left), from two raw 8-bit RGB screenshots of W x H, top row first
+ *   look change WINDOW S FROM TO  renames file FROM to TO (a save, as editors make one) and prints how many
+ *                               milliseconds pass until the window shows a different picture; fails after S
+ *                               seconds */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
+#include <unistd.h>
 
 static Display* OpenDisplay(void) {
   Display* display = XOpenDisplay(NULL);
@@ -144,10 +149,52 @@ static int ShiftCommand(const char* a_path, const char* b_path, int width, int h
   return 0;
 }
 
+static double MonotonicMs(void) {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return (double)now.tv_sec * 1000.0 + (double)now.tv_nsec / 1e6;
+}
+
+static int ChangeCommand(const char* window_id, double seconds, const char* from, const char* to) {
+  Display* display = OpenDisplay();
+  Window window = (Window)strtoul(window_id, NULL, 0);
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes)) return 1;
+  unsigned width = (unsigned)attributes.width, height = (unsigned)attributes.height;
+  XImage* before = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+  if (!before) return 1;
+  size_t bytes = (size_t)before->bytes_per_line * height;
+  double start = MonotonicMs();
+  if (rename(from, to) != 0) {
+    perror("look: rename");
+    return 1;
+  }
+  for (;;) {
+    XImage* now = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    int differs = now && memcmp(before->data, now->data, bytes) != 0;
+    if (now) XDestroyImage(now);
+    double elapsed = MonotonicMs() - start;
+    if (differs) {
+      printf("%.0f\n", elapsed);
+      break;
+    }
+    if (elapsed > seconds * 1000) {
+      fprintf(stderr, "look: the window did not change within %g s\n", seconds);
+      return 1;
+    }
+    usleep(2000);
+  }
+  XDestroyImage(before);
+  XCloseDisplay(display);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "cursor") == 0) return CursorCommand();
   if (argc == 3 && strcmp(argv[1], "buttons") == 0) return ButtonsCommand(argv[2]);
   if (argc == 6 && strcmp(argv[1], "shift") == 0) return ShiftCommand(argv[2], argv[3], atoi(argv[4]), atoi(argv[5]));
-  fprintf(stderr, "usage: look cursor | look buttons WINDOW | look shift A.rgb B.rgb WIDTH HEIGHT\n");
+  if (argc == 6 && strcmp(argv[1], "change") == 0) return ChangeCommand(argv[2], atof(argv[3]), argv[4], argv[5]);
+  fprintf(stderr, "usage: look cursor | look buttons WINDOW | look shift A.rgb B.rgb WIDTH HEIGHT | "
+          "look change WINDOW SECONDS FROM TO\n");
   return 2;
 }

@@ -8,9 +8,11 @@
 
 #include <stb_image_write.h>
 
+#include "app/globals.h"
 #include "platform/gl.h"
 #include "platform/offscreen.h"
 #include "platform/scripted/scripted.h"
+#include "scene/day_cycle.h"
 
 OffscreenGl* StartHiddenContext() {
   OffscreenGl* gl = OffscreenCreate(kPictureWidth, kPictureHeight);
@@ -20,6 +22,16 @@ OffscreenGl* StartHiddenContext() {
     return nullptr;
   }
   return gl;
+}
+
+void SettleCycle(int tick) {
+  for (int earlier = 1; earlier < tick; earlier++) {
+    g_game.cycle_tick = earlier;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    AdvanceCycle();
+    ApplySkyColour();
+  }
+  g_game.cycle_tick = tick;
 }
 
 std::vector<uint8_t> ReadPicture() {

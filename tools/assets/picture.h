@@ -15,6 +15,11 @@ struct OffscreenGl;
 // none; release it with OffscreenDestroy.
 OffscreenGl* StartHiddenContext();
 
+// Runs the day cycle's colour steps from tick 1 up to the one before tick, as a player who has stood there
+// since the cycle began saw them: the sky colour and tint a tick does not set are the last ones set. Leaves
+// cycle_tick at tick; the sound requests go to the backend's record.
+void SettleCycle(int tick);
+
 // The current context's 640 x 480 colour buffer, RGB, top row first.
 std::vector<uint8_t> ReadPicture();
 

@@ -15,7 +15,6 @@
 #include "platform/gl.h"
 #include "platform/offscreen.h"
 #include "platform/scripted/scripted.h"
-#include "scene/day_cycle.h"
 #include "scene/renderer.h"
 #include "scene/textures.h"
 #include "tools/assets/commands.h"
@@ -168,13 +167,7 @@ int DrawView(const ViewOptions& options, const std::string& png) {
     g_game.heading = options.place[2];
     g_game.view_yaw = options.place[2];  // mouse look keeps the view on the heading
     g_game.look_pitch = options.place[3];
-    // The cycle so far leaves its sky colour and tint behind: a sky that a tick does not set is the last one set.
-    for (int tick = 1; tick < options.tick; tick++) {
-      g_game.cycle_tick = tick;
-      glColor3f(1.0f, 1.0f, 1.0f);
-      AdvanceCycle();
-      ApplySkyColour();
-    }
+    SettleCycle(options.tick);
     // The frame before: it chooses the sky this frame clears to and the tint the status bars show, and turns
     // the fog on.
     DrawViewFrame(options);

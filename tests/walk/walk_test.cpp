@@ -1,0 +1,219 @@
+// The asset tool's preview, driven as its window drives it (keys, frames, looks at the files) on the scripted
+// backend's offscreen context: live reloading, free flight, the cycle keys and the picture key.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "platform/scripted/scripted.h"
+#include "tests/support/game_test.h"
+#include "tests/support/png_read.h"
+#include "tests/support/tool_run.h"
+#include "tools/walk/walk_session.h"
+
+namespace {
+
+// An upright quad of one texture slot, 2 units wide and 1 high, 5 units north of the start; the sky shows
+// above it.
+std::string Level(int slot) {
+  std::string s = std::to_string(slot) + "\n";
+  return "NUMPOLLIES 2\n" + s + "-1 0 -5 0 0\n1 0 -5 1 0\n1 1 -5 1 1\n" + s + "-1 0 -5 0 0\n1 1 -5 1 1\n-1 1 -5 0 1\n";
+}
+
+void Save(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
+
+class Walk : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    gl_ = std::make_unique<ScriptedGlContext>();
+    ASSERT_TRUE(gl_->ok());
+    Save("world.dat", Level(0));
+  }
+  void Start(float x, float z, float heading, int tick) {
+    options_.place[0] = x;
+    options_.place[1] = z;
+    options_.place[2] = heading;
+    options_.place[3] = 5;
+    options_.tick = tick;
+    options_.data_dir = ".";
+    options_.picture_dir = ".";
+    ASSERT_TRUE(StartWalk(&walk_, options_));
+    WalkCaption(&walk_, -10);  // the key list's seconds are over by the time a test reads the caption
+  }
+  // Frames as the window runs them; each drawn when owed.
+  void Frames(int count) {
+    for (int i = 0; i < count; i++) {
+      StepWalkFrame(&walk_);
+      FinishWalkFrame(&walk_, true);
+    }
+  }
+  void Key(uint32_t key) {
+    PressWalkKey(&walk_, key, true, false);
+    PressWalkKey(&walk_, key, false, false);
+  }
+  uint32_t Sky() { return ScriptedReadPixel(639, 479); }
+
+  std::unique_ptr<ScriptedGlContext> gl_;
+  WalkOptions options_;
+  WalkSession walk_;
+};
+
+TEST_F(Walk, ASavedLevelShowsFromTheSamePlaceAndABrokenOneLeavesTheLastGoodLevel) {
+  Start(0.25f, 0.5f, 2, 2);
+  PressWalkKey(&walk_, kVkUp, true, false);
+  Frames(2);
+  PressWalkKey(&walk_, kVkUp, false, false);
+  Frames(2);
+  const float x = g_game.player_x, z = g_game.player_z;
+  const std::vector<uint8_t> first = ScriptedReadFrame();
+
+  Save("world.dat", Level(3));
+  LookAtLevelFiles(&walk_);
+  Frames(2);
+  EXPECT_EQ(ScriptedReadFrame(), first) << "read while it may still be written";
+  LookAtLevelFiles(&walk_);
+  Frames(2);
+  const std::vector<uint8_t> second = ScriptedReadFrame();
+  EXPECT_NE(second, first);
+  EXPECT_EQ(g_game.player_x, x);
+  EXPECT_EQ(g_game.player_z, z);
+  EXPECT_EQ(g_game.view_yaw, 2.0f);
+
+  // Half a file, then a broken bitmap: each keeps what is on screen and says why, until a good file comes.
+  const std::string half = Level(5).substr(0, 40);
+  const struct {
+    const char* file;
+    std::string bytes;
+    const char* reason;
+  } faults[] = {{"world.dat", half, "world.dat:5: corner 3 of triangle 1 of 2"},
+                {"crate.bmp", "BM broken", "crate.bmp: "}};
+  for (const auto& fault : faults) {
+    Save(fault.file, fault.bytes);
+    LookAtLevelFiles(&walk_);
+    LookAtLevelFiles(&walk_);
+    Frames(2);
+    EXPECT_EQ(ScriptedReadFrame(), second) << fault.file;
+    ASSERT_FALSE(walk_.reasons.empty()) << fault.file;
+    EXPECT_EQ(walk_.reasons[0].rfind(fault.reason, 0), 0u) << walk_.reasons[0];
+    EXPECT_NE(WalkCaption(&walk_, 60).find(fault.reason), std::string::npos) << WalkCaption(&walk_, 60);
+  }
+  WriteSceneBitmaps();
+  Save("world.dat", Level(3));
+  LookAtLevelFiles(&walk_);
+  LookAtLevelFiles(&walk_);
+  Frames(2);
+  EXPECT_EQ(ScriptedReadFrame(), second);
+  EXPECT_EQ(WalkCaption(&walk_, 60).find('|'), std::string::npos) << WalkCaption(&walk_, 60);
+  // Files that did not change are read again only with the reload key.
+  for (bool reload : {false, true}) {
+    if (reload) Key(kWalkReloadKey);
+    testing::internal::CaptureStderr();
+    LookAtLevelFiles(&walk_);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("./world.dat: 2 triangles") != std::string::npos, reload);
+  }
+}
+
+TEST_F(Walk, FreeFlightPassesThroughABoxThatHoldsAWalkingPlayer) {
+  // North from the start into box 1 (x -4..4, z -6..-2), which pushes a walker back to z = -2.
+  Start(0.5f, -1, 0, 2);
+  PressWalkKey(&walk_, kVkUp, true, false);
+  Frames(12);
+  EXPECT_GE(g_game.player_z, -2.5f);
+  Key(kWalkFlightKey);
+  Frames(4);
+  EXPECT_LT(g_game.player_z, -3.9f);
+  PressWalkKey(&walk_, kVkUp, false, false);
+  PressWalkKey(&walk_, kWalkRiseKey, true, false);
+  Frames(10);
+  EXPECT_FLOAT_EQ(g_game.walk_bias, 1.0f + walk_.walking_bias);
+  PressWalkKey(&walk_, kWalkRiseKey, false, false);
+  // Back on foot, the box pushes the player out again, and the eye comes down.
+  Key(kWalkFlightKey);
+  Frames(1);
+  EXPECT_EQ(g_game.player_z, -6);
+  EXPECT_LT(g_game.walk_bias, 0.1f);
+}
+
+TEST_F(Walk, TheTickKeysStepTheCycleAndHoldIt) {
+  std::vector<std::string> played;
+  walk_.play_sound = [&](const char* name, uint32_t) { played.push_back(name); };
+  options_.sound = true;
+  Start(0, 0, 0, 100);
+  Frames(2);
+  EXPECT_EQ(Sky(), 0x38389E);  // dawn's first sky, 0.22 0.22 0.62
+  // Night sets no sky of its own: stepping back into it shows the one the dusk left.
+  PressWalkKey(&walk_, kWalkTickBackKey, true, false);
+  Frames(2);
+  EXPECT_EQ(g_game.cycle_tick, 99);
+  EXPECT_EQ(Sky(), 0x333399);
+  for (bool repeat : {false, true}) PressWalkKey(&walk_, kWalkTickOnKey, true, repeat);
+  Frames(2);
+  EXPECT_EQ(g_game.cycle_tick, 101);
+  EXPECT_EQ(Sky(), 0x3D3DA3);
+
+  Key(kWalkHoldTickKey);
+  Frames(20);
+  EXPECT_EQ(g_game.cycle_tick, 101);
+  // The cycle wraps both ways; a held tick makes no sound, a running one plays the game's.
+  for (int i = 0; i < 19; i++) Key(kWalkTickOnKey);
+  EXPECT_EQ(g_game.cycle_tick, 1);
+  Key(kWalkTickBackKey);
+  EXPECT_EQ(g_game.cycle_tick, 119);
+  Key(kWalkTickOnKey);
+  Frames(6);
+  EXPECT_TRUE(played.empty());
+  Key(kWalkHoldTickKey);
+  Frames(6);
+  EXPECT_EQ(played, std::vector<std::string>(5, "plokhello.wav"));
+  // Let run into the dusk, the screen follows the tick's sky.
+  Key(kWalkHoldTickKey);
+  for (int i = 0; i < 47; i++) Key(kWalkTickOnKey);
+  Key(kWalkHoldTickKey);
+  Frames(8);
+  EXPECT_EQ(g_game.cycle_tick, 50);
+  EXPECT_EQ(Sky(), 0x9494FA);
+}
+
+TEST_F(Walk, ThePictureKeyWritesTheFrameTheViewCommandDraws) {
+  if (!getenv("GORVANE_ASSETS")) GTEST_SKIP() << "GORVANE_ASSETS names no tool (run through ctest)";
+  Start(0.25f, 0.5f, 2, 60);
+  Key(kWalkOutlinesKey);
+  PressWalkKey(&walk_, kVkUp, true, false);
+  Frames(3);
+  PressWalkKey(&walk_, kVkUp, false, false);
+  Key(kWalkPictureKey);
+  testing::internal::CaptureStdout();
+  Frames(1);
+  std::string line = testing::internal::GetCapturedStdout();
+  line.pop_back();
+  EXPECT_EQ(line.rfind("./walk-1.png: --at ", 0), 0u) << line;
+  ToolRun view = RunTool("view ." + line.substr(line.find(' ')) + " --png view.png");
+  ASSERT_EQ(view.exit_code, 0) << view.err;
+  int width = 0, height = 0;
+  std::vector<uint8_t> picture = ReadPng("walk-1.png", &width, &height);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(picture, ReadPng("view.png", &width, &height));
+}
+
+}  // namespace
+
+TEST_F(Walk, WrongArgumentsExit2AndWhatWouldStopTheGameStopsIt) {
+  if (!getenv("GORVANE_ASSETS")) GTEST_SKIP() << "GORVANE_ASSETS names no tool (run through ctest)";
+  // All refused before any window opens; with no display, one that got past would end too.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  for (const char* arguments : {"", "--sound", ". --tick 0", ". --tick 120", ". --at 1", ". --at 1,2,3,4,5", ". --tick",
+                                ". --png a.png"}) {
+    EXPECT_EQ(RunTool(std::string("walk ") + arguments).exit_code, 2) << arguments;
+  }
+  EXPECT_EQ(RunTool("walk missing").exit_code, 1);
+  ASSERT_EQ(remove("waterfall2.bmp"), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(StartWalk(&walk_, options_));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("waterfall2.bmp: missing"), std::string::npos);
+}
