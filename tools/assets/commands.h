@@ -6,3 +6,4 @@ int RunBmpCommand(int argc, char** argv);
 int RunWorldCommand(int argc, char** argv);
 int RunMs3dCommand(int argc, char** argv);
 int RunViewCommand(int argc, char** argv);
+int RunImportCommand(int argc, char** argv);

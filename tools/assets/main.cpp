@@ -14,6 +14,7 @@ int Usage() {
           "       gorvane-assets ms3d FILE [--png OUT [--yaw DEGREES]]\n"
           "       gorvane-assets view DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--title] [--png OUT] "
           "[--time N]\n"
+          "       gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...\n"
           "       gorvane-assets --version\n");
   return 2;
 }
@@ -30,5 +31,6 @@ int main(int argc, char** argv) {
   if (strcmp(argv[1], "world") == 0) return RunWorldCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "ms3d") == 0) return RunMs3dCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "view") == 0) return RunViewCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "import") == 0) return RunImportCommand(argc - 2, argv + 2);
   return Usage();
 }
