@@ -7,3 +7,4 @@ int RunWorldCommand(int argc, char** argv);
 int RunMs3dCommand(int argc, char** argv);
 int RunViewCommand(int argc, char** argv);
 int RunImportCommand(int argc, char** argv);
+int RunExportCommand(int argc, char** argv);
