@@ -83,6 +83,12 @@ int RunExportCommand(int argc, char** argv) {
 
   const std::filesystem::path bitmap_dir = std::filesystem::path(world_path).parent_path();
   const std::filesystem::path out_dir = out.parent_path();
+  std::error_code no_directory;
+  if (!out_dir.empty() && !std::filesystem::is_directory(out_dir, no_directory)) {
+    fprintf(stderr, "gorvane-assets: %s: no such directory\n", out_dir.string().c_str());
+    ReleaseWorld(&world);
+    return 1;
+  }
   bool textured[kSceneTextureCount] = {};
   const std::vector<int> slots = SlotsUsed(world);
   for (int slot : slots) textured[slot] = WriteSlotPicture(slot, bitmap_dir, out_dir);
