@@ -93,7 +93,9 @@ aiMesh* OutlineMesh(const char* name, const std::vector<float>& segments, unsign
   mesh->mPrimitiveTypes = aiPrimitiveType_LINE;
   mesh->mNumVertices = static_cast<unsigned>(segments.size() / 2);
   mesh->mVertices = new aiVector3D[mesh->mNumVertices];
-  for (unsigned i = 0; i < mesh->mNumVertices; ++i) mesh->mVertices[i] = aiVector3D(segments[2 * i], 0, segments[2 * i + 1]);
+  for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
+    mesh->mVertices[i] = aiVector3D(segments[2 * i], 0, segments[2 * i + 1]);
+  }
   mesh->mNumFaces = mesh->mNumVertices / 2;
   mesh->mFaces = new aiFace[mesh->mNumFaces];
   for (unsigned f = 0; f < mesh->mNumFaces; ++f) {

@@ -5,9 +5,12 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -52,6 +55,8 @@ float BottomUpFromTopDown(float v) {
     const float top_down = 1.0f - x;
     return 1.0f - top_down;
   };
+  // From 2^24 on every float is a whole number and the round trip has nothing to choose from.
+  if (!(std::fabs(v) < 16777216.0f)) return v;
   constexpr double kScales[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   for (const double scale : kScales) {
     const double nearest = std::nearbyint(static_cast<double>(v) * scale);
@@ -62,6 +67,8 @@ float BottomUpFromTopDown(float v) {
   }
   return v;
 }
+
+bool InFloatRange(double value) { return std::fabs(value) <= FLT_MAX; }
 
 bool ReadsTopDownTextureCoordinates(const aiScene* scene) {
   aiString format;
@@ -175,9 +182,8 @@ bool ImportScene(const std::string& path, const ImportOptions& options, Imported
   if (points + lines > 0) {
     std::string names;
     for (const std::string& name : line_sources) names += (names.empty() ? "" : ", ") + name;
-    const std::string what = points == 0   ? Plural(lines, "line", "lines")
-                             : lines == 0  ? Plural(points, "point", "points")
-                                           : Plural(points, "point", "points") + " and " + Plural(lines, "line", "lines");
+    std::string what = points > 0 ? Plural(points, "point", "points") : "";
+    if (lines > 0) what += (what.empty() ? "" : " and ") + Plural(lines, "line", "lines");
     imported->warnings.push_back(path + ": " + what + " skipped (in " + names + "): a world holds triangles only");
   }
   if (triangles == 0) {
@@ -239,21 +245,21 @@ bool ImportScene(const std::string& path, const ImportOptions& options, Imported
     std::vector<bool> finite(mesh->mNumVertices);
     for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
       const aiVector3D& p = mesh->mVertices[i];
-      WorldVertex& c = imported->corners[first + i];
+      double position[3] = {p.x, p.y, p.z};
       if (moved) {
         const double x = p.x, y = p.y, z = p.z, s = options.scale;
-        c.x = static_cast<float>(s * (double(m.a1) * x + double(m.a2) * y + double(m.a3) * z + m.a4));
-        c.y = static_cast<float>(s * (double(m.b1) * x + double(m.b2) * y + double(m.b3) * z + m.b4));
-        c.z = static_cast<float>(s * (double(m.c1) * x + double(m.c2) * y + double(m.c3) * z + m.c4));
-      } else {
-        c.x = p.x;
-        c.y = p.y;
-        c.z = p.z;
+        position[0] = s * (double(m.a1) * x + double(m.a2) * y + double(m.a3) * z + m.a4);
+        position[1] = s * (double(m.b1) * x + double(m.b2) * y + double(m.b3) * z + m.b4);
+        position[2] = s * (double(m.c1) * x + double(m.c2) * y + double(m.c3) * z + m.c4);
       }
-      c.u = uvs ? uvs[i].x : 0.0f;
-      c.v = uvs ? (top_down ? BottomUpFromTopDown(uvs[i].y) : uvs[i].y) : 0.0f;
-      finite[i] = std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) && std::isfinite(c.u) &&
-                  std::isfinite(c.v);
+      const double uv[2] = {uvs ? uvs[i].x : 0.0, uvs ? (top_down ? BottomUpFromTopDown(uvs[i].y) : uvs[i].y) : 0.0};
+      // Beyond the largest float is as unusable as infinity, and not a number of the file at all.
+      finite[i] = std::all_of(std::begin(position), std::end(position), InFloatRange) &&
+                  std::all_of(std::begin(uv), std::end(uv), InFloatRange);
+      if (!finite[i]) continue;
+      imported->corners[first + i] = {static_cast<float>(position[0]), static_cast<float>(position[1]),
+                                      static_cast<float>(position[2]), static_cast<float>(uv[0]),
+                                      static_cast<float>(uv[1])};
     }
     const int slot = slots[mesh->mMaterialIndex];
     for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
@@ -263,10 +269,8 @@ bool ImportScene(const std::string& path, const ImportOptions& options, Imported
       for (int k = 0; k < 3; ++k) {
         const unsigned index = face.mIndices[k];
         if (!finite[index]) {
-          const WorldVertex& c = imported->corners[first + index];
           *error = path + ": " + source + " has a corner whose position or texture coordinates are not finite " +
-                   "numbers (" + std::to_string(c.x) + " " + std::to_string(c.y) + " " + std::to_string(c.z) + ", " +
-                   std::to_string(c.u) + " " + std::to_string(c.v) + ")";
+                   "numbers of single precision";
           return false;
         }
         triangle.corners[k] = static_cast<uint32_t>(first + index);
