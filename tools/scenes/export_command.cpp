@@ -1,6 +1,7 @@
 // gorvane-assets export WORLD --out DIR/NAME.gltf: writes the level as a glTF scene to edit in a modelling tool,
 // with each slot's texture beside it as a PNG, decoded by the game's own decoder from the bitmaps in WORLD's
 // folder.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -73,10 +74,22 @@ int RunExportCommand(int argc, char** argv) {
   }
   World world;
   std::vector<WorldIssue> issues;
-  const bool whole = ParseWorld(bytes.data(), bytes.size(), &world, &issues);
+  bool whole = ParseWorld(bytes.data(), bytes.size(), &world, &issues);
   for (const WorldIssue& issue : issues) fprintf(stderr, "%s:%d: %s\n", world_path, issue.line, issue.reason.c_str());
+  // A level that does not load whole is not exported; nor one with "inf" or "nan" among its numbers, which the
+  // loader reads and a glTF file has no way to hold.
+  for (int32_t i = 0; whole && i < world.triangle_count; ++i) {
+    for (const WorldVertex& v : world.triangles[i].vertices) {
+      if (whole && !(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.u) &&
+                     std::isfinite(v.v))) {
+        fprintf(stderr, "gorvane-assets: %s: triangle %d has a corner that is not a finite number\n", world_path,
+                i + 1);
+        whole = false;
+      }
+    }
+  }
   if (!whole) {
-    fprintf(stderr, "gorvane-assets: %s does not load whole: nothing is exported\n", world_path);
+    fprintf(stderr, "gorvane-assets: %s: nothing is exported\n", world_path);
     ReleaseWorld(&world);
     return 1;
   }
