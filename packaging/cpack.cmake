@@ -14,8 +14,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the built programs link, found by dpkg-shlibdeps (SDL2, OpenGL, GLU, EGL, X11, the C and C++
-# runtimes), with the versions the build saw.
+# The libraries the built programs link, found by dpkg-shlibdeps (SDL2, OpenGL, GLU, EGL, X11, assimp for the
+# asset tool, the C and C++ runtimes), with the versions the build saw.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The synopsis line comes from CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the extended description.
@@ -27,7 +27,8 @@ mouse turns and tilts the view. It runs on any OpenGL, software rendering
 included.
 .
 The package also holds gorvane-assets, which reads bitmaps, levels and models
-with the game's own loaders, for people who make data for the game.")
+with the game's own loaders, and brings levels in from modelling tools such as
+Blender and out to them, for people who make data for the game.")
 
 set(CPACK_ARCHIVE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR}")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-per-generator.cmake)

@@ -35,6 +35,11 @@ for size in 16 32 48 64 128 256; do
     fail "the ${size}x$size icon is missing or has another size"
 done
 
+echo "-- the asset tool's libraries"
+# The scene import and export link assimp: dpkg-shlibdeps must have found it, or the installed tool would not
+# start.
+dpkg-deb -f "$deb" Depends | grep -q 'libassimp5' || fail "the package does not depend on assimp's library"
+
 echo "-- one version"
 tool_version=$("$tmp/deb/usr/bin/gorvane-assets" --version)
 [ "$tool_version" = "gorvane-assets $version" ] || fail "the tool says \"$tool_version\", the package $version"

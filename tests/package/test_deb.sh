@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The .deb as a player gets it: installed with dpkg, the game started with the `gorvane` command from another
-# directory (start question, window, title, Escape), its manual page found, then purged, leaving nothing behind.
+# directory (start question, window, title, Escape), its manual page found, the asset tool's scene export and
+# import run, then purged, leaving nothing behind.
 # Needs root (or sudo) and the end-to-end helpers' environment (GORVANE_LOOK). Usage: test_deb.sh DEB
 . "$(dirname "$0")/../e2e/lib.sh"
 deb=$(readlink -f "${1:?usage: test_deb.sh DEB}")
@@ -32,6 +33,14 @@ player_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
 [ "$(PATH=$player_path command -v gorvane)" = /usr/games/gorvane ] || fail "no gorvane command on a player's PATH"
 [ "$(PATH=$player_path command -v gorvane-assets)" = /usr/bin/gorvane-assets ] || fail "no gorvane-assets command"
 gorvane-assets world /usr/share/games/gorvane/world.dat >/dev/null || fail "the installed level does not load whole"
+# The installed tool's scene commands, with assimp as the package's dependencies bring it: the installed level
+# out to glTF and back in, judged by the collision check.
+gorvane-assets export /usr/share/games/gorvane/world.dat --out "$E2E_TMP/valley.gltf" >/dev/null 2>&1 ||
+  fail "the installed tool does not export the installed level"
+gorvane-assets import "$E2E_TMP/valley.gltf" --out "$E2E_TMP/world.dat" >"$E2E_TMP/import.log" 2>&1 ||
+  { cat "$E2E_TMP/import.log" >&2; fail "the installed tool does not import the exported level"; }
+grep -qx "collision: 0 walls in open ground, 0 edge stretches with no wall" "$E2E_TMP/import.log" ||
+  { cat "$E2E_TMP/import.log" >&2; fail "the imported level does not match its collision"; }
 for page in "6 gorvane" "1 gorvane-assets"; do
   # shellcheck disable=SC2086
   man -w $page >/dev/null 2>&1 || fail "no manual page for $page"

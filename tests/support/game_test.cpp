@@ -46,7 +46,7 @@ void ScopedWorkingDirectory::Write(const std::string& name, const std::string& b
   out << bytes;
 }
 
-std::string MakeBitmap(int width, int height, uint32_t rgb) {
+std::string MakeQuadrantBitmap(int width, int height, const uint32_t (&quadrants)[4]) {
   int row = (width * 3 + 3) / 4 * 4;
   uint32_t pixel_bytes = static_cast<uint32_t>(row * height);
   std::string file;
@@ -73,8 +73,10 @@ std::string MakeBitmap(int width, int height, uint32_t rgb) {
   put32(2835);
   put32(0);
   put32(0);
+  // Rows are stored bottom-up.
   for (int y = 0; y < height; y++) {
     for (int x = 0; x < width; x++) {
+      const uint32_t rgb = quadrants[(y >= height / 2) * 2 + (x >= width / 2)];
       file += static_cast<char>(rgb & 0xFF);
       file += static_cast<char>((rgb >> 8) & 0xFF);
       file += static_cast<char>((rgb >> 16) & 0xFF);
@@ -82,6 +84,10 @@ std::string MakeBitmap(int width, int height, uint32_t rgb) {
     file.append(static_cast<size_t>(row - width * 3), '\0');
   }
   return file;
+}
+
+std::string MakeBitmap(int width, int height, uint32_t rgb) {
+  return MakeQuadrantBitmap(width, height, {rgb, rgb, rgb, rgb});
 }
 
 void WriteSceneBitmaps() {

@@ -7,3 +7,5 @@ int RunWorldCommand(int argc, char** argv);
 int RunMs3dCommand(int argc, char** argv);
 int RunViewCommand(int argc, char** argv);
 int RunWalkCommand(int argc, char** argv);
+int RunImportCommand(int argc, char** argv);
+int RunExportCommand(int argc, char** argv);

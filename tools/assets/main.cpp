@@ -15,6 +15,8 @@ int Usage() {
           "       gorvane-assets view DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--title] [--png OUT] "
           "[--time N]\n"
           "       gorvane-assets walk DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--sound]\n"
+          "       gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...\n"
+          "       gorvane-assets export WORLD --out DIR/NAME.gltf\n"
           "       gorvane-assets --version\n");
   return 2;
 }
@@ -32,5 +34,7 @@ int main(int argc, char** argv) {
   if (strcmp(argv[1], "ms3d") == 0) return RunMs3dCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "view") == 0) return RunViewCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "walk") == 0) return RunWalkCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "import") == 0) return RunImportCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "export") == 0) return RunExportCommand(argc - 2, argv + 2);
   return Usage();
 }

@@ -1,0 +1,98 @@
+// Levels and Blender, with the real Blender: a level built by a Blender script comes in through glTF and OBJ as
+// its geometry says, and the shipped level, exported, opens in Blender whole. Skipped, with the reason, where
+// Blender or its glTF exporter's numpy cannot run.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/game_test.h"
+#include "tests/support/png_read.h"
+#include "tests/support/tool_run.h"
+
+namespace {
+
+std::string Scripts() { return std::string(getenv("GORVANE_SOURCE_DIR")) + "/tests/scene/blender/"; }
+
+// Runs a script in Blender without a window; its output goes to blender.txt. A Python error fails the run.
+bool RunBlender(const std::string& arguments) {
+  const std::string command = "blender -b --factory-startup --python-exit-code 1 " + arguments + " >blender.txt 2>&1";
+  return system(command.c_str()) == 0;
+}
+
+class BlenderLevels : public ToolTest {
+ protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    if (IsSkipped()) return;
+    static const std::string failure =
+        RunBlender("--python-expr 'import numpy'") ? "" : "no Blender with numpy here: " + ReadText("blender.txt");
+    if (!failure.empty()) GTEST_SKIP() << failure << " (scripts/setup.sh test installs blender and python3-numpy)";
+    if (RunTool("import").err.find("built without") != std::string::npos) GTEST_SKIP() << "no import in this build";
+  }
+};
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// Which of the four quadrant colours a pixel shows through the fog, or '?'.
+char Quadrant(const std::vector<uint8_t>& picture, int x, int y) {
+  const uint8_t* p = &picture[(static_cast<size_t>(y) * 640 + x) * 3];
+  const bool r = p[0] > 190, g = p[1] > 190, b = p[2] > 190;
+  if (r && g && p[2] < 100) return 'Y';
+  if (r && p[1] < 100 && p[2] < 100) return 'R';
+  if (g && p[0] < 100 && p[2] < 100) return 'G';
+  if (b && p[0] < 100 && p[1] < 100) return 'B';
+  return '?';
+}
+
+TEST_F(BlenderLevels, ALevelMadeInBlenderComesInThroughGltfAndObjAsItsGeometrySays) {
+  ASSERT_TRUE(RunBlender("-P '" + Scripts() + "make_level.py' -- '" + directory_.path() + "'"))
+      << ReadText("blender.txt");
+  WriteSceneBitmaps();
+  directory_.Write("wall1.bmp", MakeQuadrantBitmap(4, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00}));
+  for (const char* scene : {"level.gltf", "level.obj"}) {
+    ToolRun run = RunTool(std::string("import ") + scene + " --out world.dat");
+    ASSERT_EQ(run.exit_code, 0) << scene << ": " << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find("\n18 triangles\n")),
+              "slot 0 (floor1): 2 triangles\nslot 2 (wall1): 4 triangles\nslot 3 (crate): 12 triangles\n"
+              "bounds: x -8..16, y 0..1.2, z -8..16")
+        << scene << ": " << run.out;
+    // The stray wall's two triangles stand in open ground; the wall in box 2 guards its west edge, and its east
+    // edge, over two units away, has none.
+    EXPECT_EQ(Count(run.out, " stands in open ground from (8, 10) to (12, 10)\n"), 2u) << scene << ": " << run.out;
+    EXPECT_NE(run.out.find("\ncollision: 2 walls in open ground, "), std::string::npos) << scene;
+    EXPECT_EQ(run.out.find("box 2 (x 2..6, z -4..4): west edge"), std::string::npos) << scene;
+    EXPECT_NE(run.out.find("box 2 (x 2..6, z -4..4): east edge from z=-4 to z=4 has no wall"), std::string::npos)
+        << scene;
+    // From eight units west of the wall, facing east: the texture's quadrants where Blender shows them.
+    ToolRun view = RunTool("view . --at -5.5,0,270 --tick 3 --png view.png");
+    ASSERT_EQ(view.exit_code, 0) << view.err;
+    int width = 0, height = 0;
+    const std::vector<uint8_t> picture = ReadPng("view.png", &width, &height);
+    ASSERT_EQ(width * height, 640 * 480);
+    EXPECT_EQ(std::string({Quadrant(picture, 175, 236), Quadrant(picture, 465, 236), Quadrant(picture, 175, 193),
+                           Quadrant(picture, 465, 193)}),
+              "RGBY")
+        << scene << ": bottom left, bottom right, top left, top right";
+  }
+}
+
+TEST_F(BlenderLevels, TheExportedShippedLevelOpensInBlender) {
+  const std::string data = std::string(getenv("GORVANE_SOURCE_DIR")) + "/data";
+  ToolRun exported = RunTool("export '" + data + "/world.dat' --out valley.gltf");
+  ASSERT_EQ(exported.exit_code, 0) << exported.err;
+  ASSERT_TRUE(RunBlender("-P '" + Scripts() + "open_level.py' -- valley.gltf")) << ReadText("blender.txt");
+  // A mesh and a material per slot used, and the collision outlines and start arrow with their material.
+  EXPECT_NE(ReadText("blender.txt")
+                .find("opened: 16 meshes, 15 materials, 1784 faces, 48 collision edges, 14 pictures\n"),
+            std::string::npos)
+      << ReadText("blender.txt");
+}
+
+}  // namespace
