@@ -108,12 +108,13 @@ int RunExportCommand(int argc, char** argv) {
   std::string error;
   const bool exported = ExportLevel(world, out.string(), textured, &error);
   const int32_t count = world.triangle_count;
+  const size_t meshes = SlotRuns(world).size();
   ReleaseWorld(&world);
   if (!exported) {
     fprintf(stderr, "gorvane-assets: %s\n", error.c_str());
     return 1;
   }
-  printf("%s: %d triangles in %zu meshes (", out.string().c_str(), count, slots.size());
+  printf("%s: %d triangles in %zu meshes of %zu materials (", out.string().c_str(), count, meshes, slots.size());
   for (size_t i = 0; i < slots.size(); ++i) printf("%s%s", i ? ", " : "", SlotStem(slots[i]).c_str());
   printf("), the collision outlines and the start\n");
   return 0;

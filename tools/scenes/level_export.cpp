@@ -4,6 +4,7 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -49,22 +50,20 @@ aiMaterial* NamedMaterial(const std::string& name) {
   return material;
 }
 
-// The triangles of one slot, in the world's order, each corner a vertex shared where the numbers agree.
-aiMesh* SlotMesh(const World& world, int slot, unsigned material) {
+// Triangles first to last (a run of one slot), each corner a vertex shared where the numbers agree.
+aiMesh* RunMesh(const World& world, int32_t first, int32_t last, const std::string& name, unsigned material) {
   std::vector<WorldVertex> vertices;
   std::vector<unsigned> indices;
   std::map<CornerKey, unsigned> index_of;
-  for (int32_t i = 0; i < world.triangle_count; ++i) {
-    const WorldTriangle& t = world.triangles[i];
-    if (t.texture_slot != slot) continue;
-    for (const WorldVertex& v : t.vertices) {
+  for (int32_t i = first; i < last; ++i) {
+    for (const WorldVertex& v : world.triangles[i].vertices) {
       auto [at, added] = index_of.try_emplace(KeyOf(v), static_cast<unsigned>(vertices.size()));
       if (added) vertices.push_back(v);
       indices.push_back(at->second);
     }
   }
   aiMesh* mesh = new aiMesh();
-  mesh->mName = SlotStem(slot);
+  mesh->mName = name;
   mesh->mMaterialIndex = material;
   mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
   mesh->mNumVertices = static_cast<unsigned>(vertices.size());
@@ -130,16 +129,28 @@ std::vector<int> SlotsUsed(const World& world) {
   return slots;
 }
 
+std::vector<int32_t> SlotRuns(const World& world) {
+  std::vector<int32_t> starts;
+  for (int32_t i = 0; i < world.triangle_count; ++i) {
+    if (i == 0 || world.triangles[i].texture_slot != world.triangles[i - 1].texture_slot) starts.push_back(i);
+  }
+  return starts;
+}
+
 bool ExportLevel(const World& world, const std::string& gltf_path, const bool (&textured)[kSceneTextureCount],
                  std::string* error) {
   const std::vector<int> slots = SlotsUsed(world);
+  // One mesh per run of triangles that share a slot, in the world's order: the game draws in file order, and
+  // where two faces lie in one plane the later one shows, so the order comes back as it went out.
+  const std::vector<int32_t> runs = SlotRuns(world);
   // The scene owns everything hung on it and frees it with itself.
   auto scene = std::make_unique<aiScene>();
   scene->mRootNode = new aiNode("level");
   scene->mNumMaterials = static_cast<unsigned>(slots.size() + 1);
   scene->mMaterials = new aiMaterial*[scene->mNumMaterials];
-  scene->mNumMeshes = static_cast<unsigned>(slots.size() + 2);
+  scene->mNumMeshes = static_cast<unsigned>(runs.size() + 2);
   scene->mMeshes = new aiMesh*[scene->mNumMeshes];
+  unsigned material_of[kSceneTextureCount] = {};
   for (unsigned i = 0; i < slots.size(); ++i) {
     const std::string stem = SlotStem(slots[i]);
     scene->mMaterials[i] = NamedMaterial(stem);
@@ -147,12 +158,26 @@ bool ExportLevel(const World& world, const std::string& gltf_path, const bool (&
       const aiString file(stem + ".png");
       scene->mMaterials[i]->AddProperty(&file, AI_MATKEY_TEXTURE(aiTextureType_DIFFUSE, 0));
     }
-    scene->mMeshes[i] = SlotMesh(world, slots[i], i);
-    AddNode(scene->mRootNode, stem.c_str(), i);
+    material_of[slots[i]] = i;
+  }
+  // Named as a modelling tool names copies: wall1, wall1.001, wall1.002, ...
+  int copies[kSceneTextureCount] = {};
+  for (size_t r = 0; r < runs.size(); ++r) {
+    const int32_t first = runs[r];
+    const int32_t last = r + 1 < runs.size() ? runs[r + 1] : world.triangle_count;
+    const int slot = world.triangles[first].texture_slot;
+    std::string name = SlotStem(slot);
+    if (int copy = copies[slot]++; copy > 0) {
+      char suffix[16];
+      snprintf(suffix, sizeof suffix, ".%03d", copy);
+      name += suffix;
+    }
+    scene->mMeshes[r] = RunMesh(world, first, last, name, material_of[slot]);
+    AddNode(scene->mRootNode, name.c_str(), static_cast<unsigned>(r));
   }
   const unsigned outline_material = static_cast<unsigned>(slots.size());
   scene->mMaterials[outline_material] = NamedMaterial("collision");
-  const unsigned collision = static_cast<unsigned>(slots.size());
+  const unsigned collision = static_cast<unsigned>(runs.size());
   scene->mMeshes[collision] = OutlineMesh("collision", CollisionOutlines(), outline_material);
   AddNode(scene->mRootNode, "collision", collision);
   // An arrow a unit long from the start point towards -z, the heading 0 that play begins with.

@@ -1,4 +1,4 @@
-// The level as a glTF scene for a modelling tool: its triangles by texture slot, and the player's fixed
+// The level as a glTF scene for a modelling tool: its triangles in their order, and the player's fixed
 // collision and start as outlines on the floor, so that a level maker sees where walls must stand.
 #pragma once
 
@@ -10,9 +10,12 @@
 
 // The texture slots the world's triangles use, in slot order.
 std::vector<int> SlotsUsed(const World& world);
+// Where each run of triangles that share a slot begins, in the world's order.
+std::vector<int32_t> SlotRuns(const World& world);
 
-// Writes world as glTF 2.0 to gltf_path (NAME.gltf, and NAME.bin beside it): one mesh and one material per slot
-// used, both named by the slot's texture stem, the material's texture "STEM.png" where textured[slot] is set; a
+// Writes world as glTF 2.0 to gltf_path (NAME.gltf, and NAME.bin beside it): one material per slot used, named
+// by the slot's texture stem, its texture "STEM.png" where textured[slot] is set; one mesh per run of triangles
+// of one slot, in the world's order, named by the stem (STEM.001 and on for later runs of the slot); a
 // node "collision" with the walkable rectangle and the eleven boxes as outlines at floor height; a node "start"
 // at the start point with an arrow pointing north (-z). False, with the reason in *error, when it cannot.
 bool ExportLevel(const World& world, const std::string& gltf_path, const bool (&textured)[kSceneTextureCount],
