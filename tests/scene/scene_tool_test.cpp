@@ -46,7 +46,9 @@ std::string ObjSquare(int first, float y, bool with_uvs) {
   if (with_uvs) text += "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
   text += "f";
   for (int k = 0; k < 4; ++k) {
-    text += " " + std::to_string(first + k) + (with_uvs ? "/" + std::to_string(first + k) : "");
+    const std::string index = std::to_string(first + k);
+    text.append(" ").append(index);
+    if (with_uvs) text.append("/").append(index);
   }
   return text + "\n";
 }
