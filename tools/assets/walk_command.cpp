@@ -109,9 +109,9 @@ void RunWalk(WalkSession* walk, WalkWindow* window) {
 
 int RunWalkCommand(int argc, char** argv) {
   if (!WalkWindowAvailable()) {
-    fprintf(stderr, "gorvane-assets: walk is not in this build of the tool (it has no window of its own); the "
-                    "Linux tool walks a level, and view draws its pictures here\n");
-    return 2;
+    fprintf(stderr, "gorvane-assets: walk: this build of the tool has no window of its own; the Linux package's "
+                    "gorvane-assets walks a level, and view draws its pictures here\n");
+    return 1;
   }
   WalkOptions options;
   if (!ParseWalkOptions(argc, argv, &options)) return WalkUsage();
