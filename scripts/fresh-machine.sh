@@ -37,6 +37,7 @@ unmount_root() {
   for target in $(findmnt -rn -o TARGET | grep -F "$root/" | sort -r); do
     umount -l "$target" 2>/dev/null || true
   done
+  if findmnt -rn -o TARGET | grep -qxF "$root"; then umount -l "$root" 2>/dev/null || true; fi
 }
 
 cleanup() {
@@ -85,6 +86,9 @@ fi
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 echo "   made in $(minutes "$(seconds_since "$started")")"
 
+# The root's / a mount point, as on any machine: a mount namespace of its own (the tests' 32-bit Wine root)
+# needs one.
+mount --bind "$root" "$root"
 mount -t proc proc "$root/proc"
 mount -t sysfs sys "$root/sys"
 mount --bind /dev "$root/dev"

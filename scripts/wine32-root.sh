@@ -63,6 +63,9 @@ make_root() {
   "$here/kernel-runs-32bit.sh" || { echo "this kernel does not run 32-bit programs"; return 1; }
   [ -z "$sudo" ] || $sudo true 2>/dev/null || { echo "making the root needs root or sudo"; return 1; }
   command -v debootstrap >/dev/null || { echo "debootstrap is not installed"; return 1; }
+  # Where / is no mount point (inside a bare chroot) no mount namespace of its own can be made.
+  $sudo unshare --mount --propagation private true 2>/dev/null ||
+    { echo "no private mount namespace can be made here (is / a mount point?)"; return 1; }
   uri=$("$here/archive-uri.sh") || return 1
   started=$(date +%s)
   $sudo mkdir -p "$(dirname "$root")"
