@@ -15,6 +15,7 @@
 
 #include "platform/os.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_sound.h"
 
 struct OsWindowRecord {
@@ -103,41 +104,8 @@ void Post(OsWindowRecord* window, uint32_t message, uintptr_t wparam, intptr_t l
   s_sdl.messages.push_back({reinterpret_cast<OsWindow>(window), message, wparam, lparam});
 }
 
-// The Windows virtual-key code of an SDL key, 0 for keys the game has no code for.
-uint32_t VirtualKey(const SDL_Keysym& key) {
-  SDL_Keycode code = key.sym;
-  if (code >= SDLK_a && code <= SDLK_z) return static_cast<uint32_t>('A' + (code - SDLK_a));
-  if (code >= SDLK_0 && code <= SDLK_9) return static_cast<uint32_t>('0' + (code - SDLK_0));
-  if (code >= SDLK_F1 && code <= SDLK_F12) return kVkF1 + static_cast<uint32_t>(code - SDLK_F1);
-  if (code >= SDLK_KP_1 && code <= SDLK_KP_9) return 0x61 + static_cast<uint32_t>(code - SDLK_KP_1);
-  switch (code) {
-    case SDLK_ESCAPE: return kVkEscape;
-    case SDLK_LEFT: return kVkLeft;
-    case SDLK_RIGHT: return kVkRight;
-    case SDLK_UP: return kVkUp;
-    case SDLK_DOWN: return kVkDown;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return kVkReturn;
-    case SDLK_SPACE: return kVkSpace;
-    case SDLK_TAB: return kVkTab;
-    case SDLK_BACKSPACE: return kVkBack;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return kVkShift;
-    case SDLK_LCTRL: case SDLK_RCTRL: return kVkControl;
-    case SDLK_LALT: case SDLK_RALT: return kVkMenu;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_CAPSLOCK: return 0x14;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
-    case SDLK_KP_0: return 0x60;
-    default: return 0;
-  }
-}
-
 void TranslateKey(const SDL_KeyboardEvent& event) {
-  uint32_t virtual_key = VirtualKey(event.keysym);
+  uint32_t virtual_key = SdlVirtualKey(event.keysym.sym);
   OsWindowRecord* window = FindWindowById(event.windowID);
   if (!virtual_key || !window) return;
   // As on Windows, Alt and keys pressed with Alt held are system keys, which the game does not record.

@@ -113,7 +113,7 @@ TEST_F(SdlBackend, EveryKeyArrivesWithItsVirtualKeyCodeUntilReleased) {
       {SDLK_BACKSPACE, kVkBack}, {SDLK_LSHIFT, kVkShift},   {SDLK_RSHIFT, kVkShift},  {SDLK_LCTRL, kVkControl},
       {SDLK_RCTRL, kVkControl},  {SDLK_PAUSE, 0x13},        {SDLK_CAPSLOCK, 0x14},    {SDLK_PAGEUP, 0x21},
       {SDLK_PAGEDOWN, 0x22},     {SDLK_END, 0x23},          {SDLK_HOME, 0x24},        {SDLK_INSERT, 0x2D},
-      {SDLK_DELETE, 0x2E}};
+      {SDLK_DELETE, 0x2E},       {SDLK_COMMA, 0xBC},        {SDLK_PERIOD, 0xBE}};
   keys.insert(keys.end(), others.begin(), others.end());
   for (const KeyCase& k : keys) {
     SCOPED_TRACE(SDL_GetKeyName(k.key));

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/os.h"
+#include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_sound.h"
 #include "tools/walk/walk_window.h"
 
@@ -15,23 +16,6 @@ struct WalkWindow {
 };
 
 namespace {
-
-// The virtual-key code of each SDL key the preview uses; 0 for the rest.
-uint32_t VirtualKey(SDL_Keycode code) {
-  if (code >= SDLK_a && code <= SDLK_z) return static_cast<uint32_t>('A' + (code - SDLK_a));
-  switch (code) {
-    case SDLK_ESCAPE: return kVkEscape;
-    case SDLK_LEFT: return kVkLeft;
-    case SDLK_RIGHT: return kVkRight;
-    case SDLK_UP: return kVkUp;
-    case SDLK_DOWN: return kVkDown;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_COMMA: case SDLK_LESS: return 0xBC;
-    case SDLK_PERIOD: case SDLK_GREATER: return 0xBE;
-    default: return 0;
-  }
-}
 
 // The step that failed and SDL's reason, on standard error.
 void Fail(const char* what) { fprintf(stderr, "gorvane-assets: walk: %s: %s\n", what, SDL_GetError()); }
@@ -83,7 +67,7 @@ bool NextWalkEvent(WalkWindow*, WalkEvent* event) {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
         event->kind = WalkEvent::kKey;
-        event->virtual_key = VirtualKey(sdl.key.keysym.sym);
+        event->virtual_key = SdlVirtualKey(sdl.key.keysym.sym);
         event->down = sdl.type == SDL_KEYDOWN;
         event->repeat = sdl.key.repeat != 0;
         return true;
