@@ -10,6 +10,7 @@
 #include "scene/world.h"
 #include "scene/world_reader.h"
 #include "tools/assets/commands.h"
+#include "tools/assets/file_bytes.h"
 #include "tools/assets/plan.h"
 #include "tools/level/collision_check.h"
 
@@ -18,17 +19,6 @@ namespace {
 int WorldUsage() {
   fprintf(stderr, "usage: gorvane-assets world FILE [--dump] [--collision] [--svg OUT]\n");
   return 2;
-}
-
-bool ReadFile(const char* file_name, std::string* bytes) {
-  FILE* file = fopen(file_name, "rb");
-  if (!file) return false;
-  char chunk[1 << 16];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) bytes->append(chunk, got);
-  bool ok = !ferror(file);
-  fclose(file);
-  return ok;
 }
 
 const char* Plural(size_t count, const char* one, const char* many) { return count == 1 ? one : many; }
@@ -85,7 +75,7 @@ int RunWorldCommand(int argc, char** argv) {
   if (!file_name) return WorldUsage();
 
   std::string bytes;
-  if (!ReadFile(file_name, &bytes)) {
+  if (!ReadWholeFile(file_name, &bytes)) {
     fprintf(stderr, "%s: cannot be read: the game would load no triangles\n", file_name);
     printf("0 triangles\n");
     return 1;

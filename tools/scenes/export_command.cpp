@@ -12,6 +12,7 @@
 #include "platform/scripted/scripted.h"
 #include "scene/world_reader.h"
 #include "tools/assets/commands.h"
+#include "tools/assets/file_bytes.h"
 #include "tools/assets/picture.h"
 #include "tools/scenes/level_export.h"
 #include "tools/scenes/scene_import.h"
@@ -21,16 +22,6 @@ namespace {
 int ExportUsage() {
   fprintf(stderr, "usage: gorvane-assets export WORLD --out DIR/NAME.gltf\n");
   return 2;
-}
-
-bool ReadWholeFile(const char* path, std::string* bytes) {
-  FILE* file = fopen(path, "rb");
-  if (!file) return false;
-  char chunk[1 << 16];
-  for (size_t got; (got = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes->append(chunk, got);
-  const bool ok = !ferror(file);
-  fclose(file);
-  return ok;
 }
 
 // Decodes the slot's bitmap from the level's folder and writes it as STEM.png into the scene's folder; false,

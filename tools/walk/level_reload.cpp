@@ -10,22 +10,11 @@
 #include "scene/textures.h"
 #include "scene/world.h"
 #include "scene/world_reader.h"
+#include "tools/assets/file_bytes.h"
 
 namespace {
 
 constexpr const char* kWorldFile = "world.dat";
-
-// The file's bytes in one read through; false when it cannot be opened or read.
-bool ReadWholeFile(const char* name, std::string* bytes) {
-  FILE* file = fopen(name, "rb");
-  if (!file) return false;
-  char chunk[1 << 16];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, got);
-  bool ok = !ferror(file);
-  fclose(file);
-  return ok;
-}
 
 // Why one bitmap does not load: the decoder's message box, which the scripted backend keeps as text.
 std::string BitmapFault(const char* name) {
