@@ -2,6 +2,7 @@
 #include "app/frame_timer.h"
 #include "app/globals.h"
 #include "app/movement.h"
+#include "app/play_frame.h"
 #include "app/version.h"
 #include "model/model.h"
 #include "platform/os.h"
@@ -65,12 +66,7 @@ int gorvane::WinMain(OsInstance, OsInstance, char*, int) {
     if (g_game.key_down[kVkM]) g_game.mouse_look = g_game.mouse_look == 1 ? 0 : 1;
     if (g_game.screen_stage <= 1) continue;
 
-    ClampPlayerPosition();
-    if (++g_game.frame_divider > 5) {
-      g_game.cycle_tick++;
-      g_game.frame_divider = 0;
-    }
-    ApplyMovementKeys();
+    StepPlayFrame();
 
     if (g_game.key_down[kVkF1]) {
       g_game.key_down[kVkF1] = 0;

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "bench/bench_fair.h"
-#include "tools/scenes/level_export.h"
-#include "tools/scenes/scene_import.h"
-#include "tools/scenes/world_writer.h"
+#include "tools/interchange/level_export.h"
+#include "tools/interchange/scene_import.h"
+#include "tools/interchange/world_writer.h"
 
 namespace {
 

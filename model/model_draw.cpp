@@ -1,7 +1,6 @@
-// Drawing a model and making its material textures: the model's OpenGL side.
+// Drawing a model: the model's OpenGL side.
 #include "model/model.h"
 #include "platform/gl.h"
-#include "scene/textures.h"
 
 // Draws every mesh under its material. A model loaded from a file always keeps its indices in range; the checks
 // here only keep a model that was filled by hand from reading outside its arrays.
@@ -44,14 +43,5 @@ void ModelBase::Draw() {
     glEnable(GL_TEXTURE_2D);
   } else {
     glDisable(GL_TEXTURE_2D);
-  }
-}
-
-// Every material that names a texture file gets a new texture; earlier ones are neither reused nor deleted.
-void ModelBase::LoadMaterialTextures() {
-  for (int i = 0; i < material_count; i++) {
-    ModelMaterial& material = materials[i];
-    bool named = material.texture_file && material.texture_file[0];
-    material.texture = named ? LoadModelTexture(material.texture_file) : 0;
   }
 }

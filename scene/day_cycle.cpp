@@ -19,7 +19,6 @@ constexpr int kDuskFirst = 50;
 constexpr int kDuskLast = 69;
 constexpr int kDawnFirst = 100;
 constexpr int kDawnLast = 118;
-constexpr int kWrapTick = 120;
 
 constexpr float kDaySky[4] = {0.60f, 0.60f, 1.00f, 0.60f};
 
@@ -87,7 +86,7 @@ int AdvanceCycle() {
   if (g_game.cycle_tick == 27) OsPlaySound("plokstart.wav", kSndAsync);
   if (g_game.cycle_tick == 37) OsPlaySound("track2.wav", kSndAsync | kSndLoop);
   if (const CycleColours* row = RowOf(g_game.cycle_tick)) glColor3f(row->tint[0], row->tint[1], row->tint[2]);
-  if (g_game.cycle_tick >= kWrapTick) {
+  if (g_game.cycle_tick > kLastCycleTick) {
     glColor3f(1.0f, 1.0f, 1.0f);
     g_game.cycle_tick = 1;
   }

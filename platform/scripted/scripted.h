@@ -1,6 +1,7 @@
 // The test bench's view of the scripted backend: queue messages, script message-box answers, inject failures,
 // drive the stepped clock, and read what the game did (every box, display-mode change, cursor call, swap and
-// sound request) and what it drew (a real offscreen OpenGL context).
+// sound request) and what it drew (a real offscreen OpenGL context). It also hands boxes and sounds over as
+// platform/windowless.h does, so the asset tool's own code runs on it in tests.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/os.h"
+#include "platform/windowless.h"
 
 // The steps of window creation and teardown a test can make fail.
 enum class ScriptedStep {
@@ -37,10 +39,6 @@ struct ScriptedMessageBox {
   int answer;
 };
 
-struct ScriptedSound {
-  std::string file_name;
-  uint32_t flags;
-};
 
 struct ScriptedWindow {
   std::string class_name;
@@ -94,7 +92,10 @@ struct ScriptedState {
   // Records.
   std::vector<std::string> calls;  // one line per platform call of interest, in order
   std::vector<ScriptedMessageBox> message_boxes;
-  std::vector<ScriptedSound> sounds;
+  std::vector<SoundRequest> sounds;
+  // How many of each the program has taken through platform/windowless.h.
+  size_t messages_taken = 0;
+  size_t sounds_taken = 0;
   int swaps = 0;
   // Performance counter readings since the last swap: the first is a frame's start, the last ended its wait.
   int64_t first_count_since_swap = 0;

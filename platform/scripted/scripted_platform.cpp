@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 
@@ -104,6 +105,26 @@ void ScriptedReset() {
   s_backend.device_contexts.clear();
   s_backend.focus = nullptr;
   s_backend.state = ScriptedState{};
+}
+
+std::vector<std::string> TakeShownMessages() {
+  ScriptedState& state = s_backend.state;
+  std::vector<std::string> taken;
+  // A test may have cleared the record since.
+  if (state.messages_taken > state.message_boxes.size()) state.messages_taken = 0;
+  for (; state.messages_taken < state.message_boxes.size(); state.messages_taken++) {
+    taken.push_back(state.message_boxes[state.messages_taken].text);
+  }
+  return taken;
+}
+
+std::vector<SoundRequest> TakeSoundRequests() {
+  ScriptedState& state = s_backend.state;
+  if (state.sounds_taken > state.sounds.size()) state.sounds_taken = 0;
+  std::vector<SoundRequest> taken(state.sounds.begin() + static_cast<std::ptrdiff_t>(state.sounds_taken),
+                                  state.sounds.end());
+  state.sounds_taken = state.sounds.size();
+  return taken;
 }
 
 void ScriptedPostMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {

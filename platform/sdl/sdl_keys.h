@@ -1,5 +1,5 @@
-// SDL's keys as the Windows virtual-key codes the game's rules are written in, for the SDL backend and for tools
-// that open SDL windows of their own.
+// SDL's keys as the Windows virtual-key codes the game's rules are written in, for the SDL backend and the
+// preview window.
 #pragma once
 
 #include <SDL.h>

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -17,6 +16,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_sound.h"
+#include "platform/sdl/sdl_video.h"
 
 struct OsWindowRecord {
   std::string class_name;
@@ -67,19 +67,7 @@ SdlBackend s_sdl;
 
 bool EnsureVideo() {
   if (s_sdl.video_ready) return true;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    fprintf(stderr, "gorvane: cannot start the video system: %s\n", SDL_GetError());
-    return false;
-  }
-  // Without a display SDL quietly falls back to drivers that show nothing: the game would run in a window no
-  // one sees. They are used only when asked for by name (as the tests do).
-  const char* driver = SDL_GetCurrentVideoDriver();
-  bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
-  if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
-    fprintf(stderr, "gorvane: cannot start the video system: no display (SDL offered only its %s driver)\n", driver);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return false;
-  }
+  if (!SdlStartVideo("gorvane")) return false;
   atexit(SDL_Quit);
   s_sdl.video_ready = true;
   // The game may have hidden the cursor before any window existed (a windowed start does).
@@ -459,14 +447,8 @@ int OsChoosePixelFormat(OsDeviceContext device_context, const OsPixelFormat* req
 bool OsSetPixelFormat(OsDeviceContext device_context, int format, const OsPixelFormat* request) {
   OsWindowRecord* window = device_context ? device_context->window : nullptr;
   if (!window || format != 1 || window->sdl_window) return false;
-  int channel_bits = request->color_bits <= 16 ? 5 : 8;
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel_bits);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel_bits);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel_bits);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, request->alpha_bits);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, request->depth_bits);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, request->stencil_bits);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (request->flags & kPfdDoubleBuffer) ? 1 : 0);
+  SdlAskPixelFormat(request->color_bits <= 16 ? 5 : 8, request->alpha_bits, request->depth_bits,
+                    request->stencil_bits, (request->flags & kPfdDoubleBuffer) != 0);
 
   bool fullscreen = (window->style & kWsPopup) && s_sdl.fullscreen_mode_set;
   uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;

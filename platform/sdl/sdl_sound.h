@@ -1,5 +1,5 @@
 // The SDL sound layer, on its own: the SDL backend plays the game's sound requests through it, and so does the
-// asset tool's preview, whose other platform calls go to the scripted backend.
+// preview window (platform/preview_window.h).
 #pragma once
 
 #include <cstdint>

@@ -130,7 +130,7 @@ TEST_F(CycleSounds, OneFullCycleInOrderAndCount) {
     add("track2.wav", kSndAsync | kSndLoop, 6);
   }
   std::vector<std::pair<std::string, uint32_t>> heard;
-  for (const ScriptedSound& sound : Scripted().sounds) heard.emplace_back(sound.file_name, sound.flags);
+  for (const SoundRequest& sound : Scripted().sounds) heard.emplace_back(sound.file_name, sound.flags);
   EXPECT_EQ(heard, expected);
 }
 

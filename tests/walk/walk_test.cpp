@@ -35,11 +35,11 @@ class Walk : public ShellTest {
     Save("world.dat", Level(0));
   }
   void Start(float x, float z, float heading, int tick) {
-    options_.place[0] = x;
-    options_.place[1] = z;
-    options_.place[2] = heading;
-    options_.place[3] = 5;
-    options_.tick = tick;
+    options_.place.at[0] = x;
+    options_.place.at[1] = z;
+    options_.place.at[2] = heading;
+    options_.place.at[3] = 5;
+    options_.place.tick = tick;
     options_.data_dir = ".";
     options_.picture_dir = ".";
     ASSERT_TRUE(StartWalk(&walk_, options_));
@@ -215,5 +215,5 @@ TEST_F(Walk, WrongArgumentsExit2AndWhatWouldStopTheGameStopsIt) {
   ASSERT_EQ(remove("waterfall2.bmp"), 0);
   testing::internal::CaptureStderr();
   EXPECT_FALSE(StartWalk(&walk_, options_));
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("waterfall2.bmp: missing"), std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no waterfall2.bmp"), std::string::npos);
 }

@@ -6,16 +6,17 @@
 
 #include "app/globals.h"
 #include "app/movement.h"
+#include "app/play_frame.h"
 #include "platform/gl.h"
-#include "platform/scripted/scripted.h"
+#include "platform/os.h"
+#include "platform/windowless.h"
 #include "scene/day_cycle.h"
 #include "scene/renderer.h"
 #include "scene/world_reader.h"
-#include "tools/assets/picture.h"
+#include "tools/support/hidden_picture.h"
+#include "tools/support/png_file.h"
 #include "tools/walk/collision_outlines.h"
 #include "tools/walk/level_reload.h"
-#include "window/scene_init.h"
-#include "window/window.h"
 
 const char kWalkKeys[] =
     "  arrows     walk and turn, as in the game       mouse   look (M lets the pointer go and takes it back)\n"
@@ -27,8 +28,6 @@ const char kWalkKeys[] =
 
 namespace {
 
-// The last tick a player sees; the one after wraps to 1.
-constexpr int kLastTick = 119;
 // How far flight rises or sinks in one frame: a tenth of a unit, five units a second.
 constexpr float kFlightStep = 0.1f;
 constexpr double kKeysSeconds = 6;
@@ -51,16 +50,15 @@ WalkView ViewNow(const WalkSession& walk) {
   return view;
 }
 
-// Moves the cycle one tick back or on, wrapping within 1 to 119.
+// Moves the cycle one tick back or on, wrapping within 1 to the last tick.
 void StepTick(int by) {
-  int tick = g_game.cycle_tick > kLastTick ? 1 : g_game.cycle_tick;
+  int tick = g_game.cycle_tick > kLastCycleTick ? 1 : g_game.cycle_tick;
   tick += by;
-  if (tick < 1) tick = kLastTick;
-  if (tick > kLastTick) tick = 1;
+  if (tick < 1) tick = kLastCycleTick;
+  if (tick > kLastCycleTick) tick = 1;
   // A tick that sets no sky shows the one the cycle last set on its way there.
   SettleCycle(tick);
   g_game.frame_divider = 0;
-  Scripted().sounds.clear();
 }
 
 // Flight starts at the eye's height and lands at the head bob it left.
@@ -131,7 +129,7 @@ std::string NextPictureName(const std::string& dir) {
 // before and then the frame, read back before anything else is drawn over it.
 void WritePicture(WalkSession* walk) {
   const float bias = g_game.walk_bias;
-  const int tick = g_game.cycle_tick > kLastTick ? 1 : g_game.cycle_tick;
+  const int tick = g_game.cycle_tick > kLastCycleTick ? 1 : g_game.cycle_tick;
   if (!walk->flight) g_game.walk_bias = 0;
   SettleCycle(tick);
   DrawScene();
@@ -149,7 +147,7 @@ void WritePicture(WalkSession* walk) {
     fprintf(stderr, "gorvane-assets: %s: cannot write the file\n", name.c_str());
   }
   g_game.walk_bias = bias;
-  Scripted().sounds.clear();
+  TakeSoundRequests();
 }
 
 }  // namespace
@@ -158,18 +156,7 @@ bool StartWalk(WalkSession* walk, const WalkOptions& options) {
   walk->options = options;
   // Stamped before the reading, so a file saved while the scene is set up is read again.
   const LevelStamps stamps = StampLevelFiles();
-  size_t boxes_before = Scripted().message_boxes.size();
-  ResizeScene(kPictureWidth, kPictureHeight);
-  if (!InitScene()) {
-    std::vector<std::string> reasons;
-    ReloadTextures(&reasons);
-    for (const std::string& reason : reasons) fprintf(stderr, "%s/%s\n", options.data_dir.c_str(), reason.c_str());
-    fprintf(stderr, "gorvane-assets: %s: the scene textures did not load; the game would stop here\n",
-            options.data_dir.c_str());
-    return false;
-  }
-  PrintMessageBoxesSince(boxes_before);
-  Scripted().message_boxes.clear();
+  if (!StartToolScene(options.data_dir)) return false;
   walk->watch = LevelWatch(stamps);
   // The game keeps what it read of a broken level; the preview says what is wrong with it.
   std::vector<std::string> reasons;
@@ -178,15 +165,7 @@ bool StartWalk(WalkSession* walk, const WalkOptions& options) {
     for (const std::string& reason : reasons) fprintf(stderr, "%s/%s\n", options.data_dir.c_str(), reason.c_str());
   }
   walk->reasons = reasons;
-
-  g_game.screen_stage = 2;
-  g_game.player_x = options.place[0];
-  g_game.player_z = options.place[1];
-  g_game.heading = options.place[2];
-  g_game.view_yaw = options.place[2];
-  g_game.look_pitch = options.place[3];
-  SettleCycle(options.tick);
-  Scripted().sounds.clear();
+  PutPlayerAt(options.place);
   return true;
 }
 
@@ -220,22 +199,24 @@ void ReleaseWalkKeys(WalkSession*) {
 
 void StepWalkFrame(WalkSession* walk) {
   // Mouse look reads how far the pointer left the middle since the last frame, and puts it back.
-  Scripted().cursor = {320 + walk->mouse_dx, 240 + walk->mouse_dy};
+  OsSetCursorPos(320 + walk->mouse_dx, 240 + walk->mouse_dy);
   walk->mouse_dx = walk->mouse_dy = 0;
   ApplyMouseLook();
-  if (!walk->flight) ClampPlayerPosition();
-  if (!walk->tick_held && ++g_game.frame_divider > 5) {
-    g_game.cycle_tick++;
-    g_game.frame_divider = 0;
-  }
-  ApplyMovementKeys();
+  const int32_t tick = g_game.cycle_tick, divider = g_game.frame_divider;
   if (walk->flight) {
+    // Flight passes through walls and boxes: the play frame without its clamp rules.
+    CountPlayFrame();
+    ApplyMovementKeys();
     if (g_game.key_down[kWalkRiseKey]) walk->flight_height += kFlightStep;
     if (g_game.key_down[kWalkSinkKey]) walk->flight_height -= kFlightStep;
     g_game.walk_bias = walk->flight_height;
+  } else {
+    StepPlayFrame();
   }
-  // The backend's record of cursor calls would grow for ever.
-  Scripted().calls.clear();
+  if (walk->tick_held) {
+    g_game.cycle_tick = tick;
+    g_game.frame_divider = divider;
+  }
 }
 
 void LookAtLevelFiles(WalkSession* walk) {
@@ -262,10 +243,10 @@ bool FinishWalkFrame(WalkSession* walk, bool visible) {
     ApplySkyColour();
   }
   // A held tick would restart its sound every frame.
+  const std::vector<SoundRequest> sounds = TakeSoundRequests();
   if (walk->play_sound && walk->options.sound && !walk->tick_held) {
-    for (const ScriptedSound& sound : Scripted().sounds) walk->play_sound(sound.file_name.c_str(), sound.flags);
+    for (const SoundRequest& sound : sounds) walk->play_sound(sound.file_name.c_str(), sound.flags);
   }
-  Scripted().sounds.clear();
   if (draw) {
     walk->drawn = ViewNow(*walk);
     walk->frames_owed--;

@@ -1,7 +1,8 @@
 // The asset tool's preview of a level: the game in play at once, walked with the game's own movement and drawn
 // by its own renderer, with the keys a level maker needs, and the level read again whenever its files change.
-// Everything here runs on whatever OpenGL context is current and takes keys as Windows virtual-key codes, so
-// the window that feeds it (tools/walk/walk_window.h) is the only part that knows the platform.
+// Everything here runs on whatever OpenGL context is current, takes keys as Windows virtual-key codes and reaches
+// the platform only through os.h and platform/windowless.h, so the window that feeds it
+// (platform/preview_window.h) is the only part that knows the system.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "scene/textures.h"
+#include "tools/support/game_place.h"
 #include "tools/walk/level_watch.h"
 
 // The keys the preview adds to the game's, one line each, for the usage text.
@@ -29,8 +31,7 @@ constexpr uint32_t kWalkMouseLookKey = 'M';
 constexpr uint32_t kWalkKeysKey = 'H';
 
 struct WalkOptions {
-  float place[4] = {0, 0, 0, 0};  // x, z, heading, pitch
-  int tick = 1;
+  GamePlace place;
   bool sound = false;
   std::string data_dir;     // as given, to name files in messages
   std::string picture_dir;  // where the picture key writes walk-N.png
@@ -82,8 +83,8 @@ void PressWalkKey(WalkSession* walk, uint32_t virtual_key, bool down, bool repea
 void MoveWalkPointer(WalkSession* walk, int dx, int dy);
 // Forgets the keys held (the window lost the keyboard).
 void ReleaseWalkKeys(WalkSession* walk);
-// One frame of play, as the game runs it after each buffer swap: mouse look, the clamp rules (not in flight),
-// the cycle tick (unless held), the arrow keys.
+// One frame of play, as the game runs it after each buffer swap (mouse look, then the game's own play frame),
+// except that flight leaves out the clamp rules and a held tick stays where it is.
 void StepWalkFrame(WalkSession* walk);
 // One look at the level's files: reads again whatever changed and has stopped changing, or everything when the
 // reload key was pressed.

@@ -1,7 +1,0 @@
-// For the build of the loaders where no OpenGL is at hand (the 32-bit build): a model read from a file gets no
-// textures. Everything the reader itself does is the game's own code.
-#include "model/model.h"
-
-void ModelBase::LoadMaterialTextures() {
-  for (int i = 0; i < material_count; i++) materials[i].texture = 0;
-}

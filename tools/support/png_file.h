@@ -1,0 +1,9 @@
+// Pictures the asset tool writes for a level maker to look at.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes RGB pixels, top row first, as a PNG file. False when the file cannot be written.
+bool WritePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
