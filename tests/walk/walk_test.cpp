@@ -10,6 +10,7 @@
 
 #include "app/globals.h"
 #include "platform/scripted/scripted.h"
+#include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
 #include "tests/support/png_read.h"
 #include "tests/support/tool_run.h"
@@ -116,6 +117,57 @@ TEST_F(Walk, ASavedLevelShowsFromTheSamePlaceAndABrokenOneLeavesTheLastGoodLevel
     LookAtLevelFiles(&walk_);
     EXPECT_EQ(testing::internal::GetCapturedStderr().find("./world.dat: 2 triangles") != std::string::npos, reload);
   }
+}
+
+TEST_F(Walk, OnFootItsFramesAreTheGamesFramesForTheSameKeysAndPointer) {
+  // North into box 1 and back, turning by keys and by pointer, across several ticks of the cycle.
+  struct Input {
+    uint32_t key;
+    int dx, dy;
+  };
+  std::vector<Input> inputs;
+  for (int frame = 0; frame < 40; frame++) {
+    const uint32_t key = frame < 12 ? kVkUp : frame < 18 ? kVkLeft : frame < 30 ? kVkDown : kVkRight;
+    inputs.push_back({key, frame % 7 - 3, frame % 5 - 2});
+  }
+  auto state = [] {
+    return std::vector<float>{g_game.player_x,        g_game.player_z,   g_game.heading,   g_game.view_yaw,
+                              g_game.look_pitch,      g_game.walk_bias,  g_game.walk_bias_angle,
+                              float(g_game.cycle_tick), float(g_game.frame_divider)};
+  };
+
+  options_.data_dir = options_.picture_dir = ".";
+  ASSERT_TRUE(StartWalk(&walk_, options_));
+  std::vector<std::vector<float>> preview;
+  for (const Input& input : inputs) {
+    PressWalkKey(&walk_, input.key, true, false);
+    MoveWalkPointer(&walk_, input.dx, input.dy);
+    Frames(1);
+    PressWalkKey(&walk_, input.key, false, false);
+    preview.push_back(state());
+  }
+
+  // The game: X leaves the title in the first frame, which is already a play frame.
+  ResetGameGlobals();
+  std::vector<std::vector<float>> game;
+  SwapScript script;
+  for (size_t frame = 0; frame <= inputs.size(); frame++) {
+    script[static_cast<int>(frame) + 1] = [&, frame] {
+      if (frame > 0) {
+        g_game.key_down[inputs[frame - 1].key] = 0;
+        game.push_back(state());
+      }
+      if (frame == inputs.size()) return ScriptedKeyDown(kVkEscape);
+      g_game.key_down['X'] = frame == 0;
+      g_game.key_down[inputs[frame].key] = 1;
+      Scripted().cursor = {320 + inputs[frame].dx, 240 + inputs[frame].dy};
+    };
+  }
+  RunGame(kIdNo, script);
+  EXPECT_EQ(game, preview);
+  EXPECT_EQ(preview.back()[7], 7) << "seven ticks of the cycle";
+  // Box 1 held the walker: the clamp ran, and each frame drew at most one step inside it.
+  for (const std::vector<float>& frame : preview) EXPECT_GT(frame[1], -2.6f);
 }
 
 TEST_F(Walk, FreeFlightPassesThroughABoxThatHoldsAWalkingPlayer) {
