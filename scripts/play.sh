@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh play
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DGORVANE_BENCH=OFF -DGORVANE_TESTS=OFF >/dev/null
-cmake --build build/release
-cmake --install build/release --prefix "$PWD/build/install" >/dev/null
+cmake --preset play >/dev/null
+cmake --build --preset play
+cmake --install build/play --prefix "$PWD/build/install" >/dev/null
 exec build/install/games/gorvane "$@"
