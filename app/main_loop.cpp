@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kTitle = "Gorvane (3D) v" GORVANE_CAPTION_VERSION;
+constexpr const char* kTitle = GORVANE_CAPTION;
 constexpr const char* kToggledTitle = "Brannoch";
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;

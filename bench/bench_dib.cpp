@@ -31,96 +31,38 @@
 #include "bench/bench_fair.h"
 #include "image/bitmap.h"
 #include "scene/textures.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/files.h"
 
 namespace {
 
 constexpr int kSize = 1024;
 constexpr size_t kOutputBytes = size_t{kSize} * kSize * 3;
 
-void Put16(std::string* s, uint32_t v) {
-  s->push_back(static_cast<char>(v));
-  s->push_back(static_cast<char>(v >> 8));
-}
-void Put32(std::string* s, uint32_t v) {
-  Put16(s, v);
-  Put16(s, v >> 16);
-}
-uint32_t Get32(const std::string& s, size_t at) {
-  return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 | static_cast<uint8_t>(s[at + 2]) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
-}
-void Set32(std::string* s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; i++) (*s)[at + i] = static_cast<char>(v >> (8 * i));
-}
-
-// A file header and an info header, with the offset of pixels that follow table_bytes of colour table.
-std::string Headers(int width, int height, int bits, uint32_t compression, uint32_t table_bytes, uint32_t image_size) {
-  const uint32_t offset = 14 + 40 + table_bytes;
-  std::string file = "BM";
-  Put32(&file, offset + image_size);
-  Put32(&file, 0);
-  Put32(&file, offset);
-  Put32(&file, 40);
-  Put32(&file, static_cast<uint32_t>(width));
-  Put32(&file, static_cast<uint32_t>(height));
-  Put16(&file, 1);
-  Put16(&file, bits);
-  Put32(&file, compression);
-  Put32(&file, image_size);
-  Put32(&file, 2835);
-  Put32(&file, 2835);
-  Put32(&file, table_bytes / 4);
-  Put32(&file, 0);
-  return file;
-}
-
 // 1024 x 1024 of random bytes, at 8 bits with a 256-entry colour table.
 std::string MakeSyntheticBitmap(int bits) {
-  const uint32_t table_bytes = bits == 8 ? 256 * 4 : 0;
+  const uint32_t colours = bits == 8 ? 256 : 0;
   const uint32_t stride = (kSize * bits / 8 + 3) / 4 * 4;
-  std::string file = Headers(kSize, kSize, bits, kBiRgb, table_bytes, stride * kSize);
-  for (uint32_t i = 0; i < table_bytes / 4; i++) Put32(&file, (i * 0x010307u) & 0xFFFFFF);
+  bmp::Bytes table;
+  for (uint32_t i = 0; i < colours; i++) table.U32((i * 0x010307u) & 0xFFFFFF);
+  std::string pixels;
   uint32_t seed = 12345;
   for (int y = 0; y < kSize; y++) {
     for (uint32_t x = 0; x < stride; x++) {
       seed = seed * 1103515245u + 12345u;
-      file.push_back(static_cast<char>(seed >> 16));
+      pixels.push_back(static_cast<char>(seed >> 16));
     }
   }
-  return file;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::string bytes;
-  if (FILE* file = fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
-    fclose(file);
-  }
-  return bytes;
-}
-
-// ImageMagick writes 16- and 32-bit pixels only under a 124-byte header, which the game refuses; the same
-// pixels under a 40-byte header with the file's three masks after it.
-std::string InfoFromV5(const std::string& file) {
-  std::string info = file.substr(14, 40);
-  Set32(&info, 0, 40);
-  std::string masks = file.substr(54, 12);
-  std::string pixels = file.substr(Get32(file, 10));
-  std::string out = "BM";
-  Put32(&out, static_cast<uint32_t>(14 + 52 + pixels.size()));
-  Put32(&out, 0);
-  Put32(&out, 14 + 52);
-  return out + info + masks + pixels;
+  return bmp::WithFileHeader(bmp::InfoHeader(kSize, kSize, bits, kBiRgb, colours, stride * kSize) + table.str(), pixels);
 }
 
 // An uncompressed 4-bit file's pixels encoded as RLE4 the way encoders do it: a run of four or more equal pixels
 // as one code, anything else as absolute runs, each row closed by an end-of-line code.
 std::string Rle4From(const std::string& file) {
-  const int width = static_cast<int>(Get32(file, 18));
-  const int height = static_cast<int>(Get32(file, 22));
+  const int width = static_cast<int>(bmp::ReadU32(file, 18));
+  const int height = static_cast<int>(bmp::ReadU32(file, 22));
   const size_t stride = (static_cast<size_t>(width) * 4 + 31) / 32 * 4;
-  const size_t offset = Get32(file, 10);
+  const size_t offset = bmp::ReadU32(file, 10);
   std::string codes;
   std::vector<uint8_t> row(width);
   for (int y = 0; y < height; y++) {
@@ -159,8 +101,9 @@ std::string Rle4From(const std::string& file) {
     codes += {0, 0};
   }
   codes += {0, 1};
-  std::string out = Headers(width, height, 4, kBiRle4, 16 * 4, static_cast<uint32_t>(codes.size()));
-  return out + file.substr(54, 16 * 4) + codes;
+  return bmp::WithFileHeader(
+      bmp::InfoHeader(width, height, 4, kBiRle4, 16, static_cast<uint32_t>(codes.size())) + file.substr(54, 16 * 4),
+      codes);
 }
 
 struct Input {
@@ -203,10 +146,10 @@ std::vector<Input> ImageMagickInputs() {
     for (const Recipe& recipe : recipes) {
       std::string path = dir + "/" + recipe.name + ".bmp";
       if (!run(source + " " + recipe.options + path)) continue;
-      std::string bytes = ReadFile(path);
+      std::string bytes = ReadFileBytes(path);
       remove(path.c_str());
       if (bytes.size() < 54) continue;
-      if (Get32(bytes, 14) == 124) bytes = InfoFromV5(bytes);
+      if (bmp::ReadU32(bytes, 14) == 124) bytes = bmp::InfoFromV5(bytes, true);
       inputs.push_back({recipe.name, {bytes}, kOutputBytes});
       if (std::string(recipe.name) == "im-4bpp") inputs.push_back({"im-rle4", {Rle4From(bytes)}, kOutputBytes});
     }
@@ -219,7 +162,7 @@ std::vector<Input> ImageMagickInputs() {
 Input TextureSetInput() {
   Input input{"textures", {}, 0};
   for (int slot = 0; slot < kSceneTextureCount; slot++) {
-    std::string bytes = ReadFile(std::string(GORVANE_DATA_DIR "/") + SceneTextureFile(slot));
+    std::string bytes = ReadFileBytes(std::string(GORVANE_DATA_DIR "/") + SceneTextureFile(slot));
     if (bytes.empty()) {
       fprintf(stderr, "cannot read %s from %s\n", SceneTextureFile(slot), GORVANE_DATA_DIR);
       return {};

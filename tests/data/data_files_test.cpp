@@ -16,18 +16,17 @@
 #include "image/bitmap.h"
 #include "platform/scripted/scripted.h"
 #include "scene/textures.h"
+#include "tests/support/files.h"
 #include "tests/support/game_test.h"
 
 namespace {
 
-const char* const kBitmaps[] = {"floor1.bmp", "door1.bmp",  "wall1.bmp",     "crate.bmp",  "sand.bmp",  "tree.bmp",
-                                "green.bmp",  "title.bmp",  "red.bmp",       "energy.bmp", "brick1.bmp",
-                                "waterfall.bmp", "door2.bmp", "intro.bmp", "pressX.bmp", "waterfall2.bmp",
-                                "potion.bmp"};
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The sixteen scene bitmaps and the model's texture.
+std::vector<std::string> Bitmaps() {
+  std::vector<std::string> names;
+  for (int slot = 0; slot < kSceneTextureCount; slot++) names.push_back(SceneTextureFile(slot));
+  names.push_back("potion.bmp");
+  return names;
 }
 
 uint32_t U32(const std::string& b, size_t at) {
@@ -47,9 +46,9 @@ struct Decoded {
 class ShippedBitmaps : public GameTest {};
 
 TEST_F(ShippedBitmaps, EveryBitmapDecodesWithTheGameDecoderAtATextureSize) {
-  for (const char* name : kBitmaps) {
+  for (const std::string& name : Bitmaps()) {
     SCOPED_TRACE(name);
-    Decoded decoded(name);
+    Decoded decoded(name.c_str());
     ASSERT_NE(nullptr, decoded.image);
     EXPECT_TRUE(PowerOfTwo(decoded.image->width)) << decoded.image->width;
     EXPECT_TRUE(PowerOfTwo(decoded.image->height)) << decoded.image->height;
@@ -65,8 +64,8 @@ TEST_F(ShippedBitmaps, EveryBitmapDecodesWithTheGameDecoderAtATextureSize) {
 TEST_F(ShippedBitmaps, ExerciseTheDecodersEncodings) {
   // Header size, bits per pixel and compression of each file, as the recipes write them.
   std::set<std::string> kinds;
-  for (const char* name : kBitmaps) {
-    std::string b = ReadFile(name);
+  for (const std::string& name : Bitmaps()) {
+    std::string b = ReadFileBytes(name);
     ASSERT_GE(b.size(), 26u) << name;
     ASSERT_EQ("BM", b.substr(0, 2)) << name;
     uint32_t header = U32(b, 14);
@@ -148,7 +147,7 @@ struct Wave {
 
 Wave ReadWave(const std::string& name) {
   Wave w;
-  std::string b = ReadFile(name);
+  std::string b = ReadFileBytes(name);
   if (b.size() < 12 || b.substr(0, 4) != "RIFF" || b.substr(8, 4) != "WAVE") return w;
   if (U32(b, 4) + 8 != b.size()) return w;
   bool have_format = false;
@@ -216,11 +215,11 @@ TEST(LevelPlan, ShippedLevelDrawsWithItsBoxesAndStart) {
   const char* tool = getenv("GORVANE_ASSETS");
   if (tool == nullptr) GTEST_SKIP() << "GORVANE_ASSETS names the asset tool";
   ScopedWorkingDirectory scratch;
-  std::string world = std::string(getenv("GORVANE_SOURCE_DIR") ? getenv("GORVANE_SOURCE_DIR") : "..") +
+  std::string world = SourceDir() +
                       "/data/world.dat";
   std::string command = std::string(tool) + " world " + world + " --svg plan.svg >/dev/null 2>&1";
   ASSERT_EQ(0, system(command.c_str()));
-  std::string svg = ReadFile("plan.svg");
+  std::string svg = ReadFileBytes("plan.svg");
   ASSERT_EQ(0u, svg.find("<?xml"));
   EXPECT_NE(std::string::npos, svg.find("</svg>"));
   auto count = [&](const std::string& what) {

@@ -15,8 +15,9 @@
 #include "app/movement.h"
 #include "scene/world.h"
 #include "scene/world_reader.h"
-#include "tools/level/collision_check.h"
+#include "tests/support/files.h"
 #include "tests/support/game_test.h"
+#include "tools/level/collision_check.h"
 
 namespace {
 
@@ -29,11 +30,6 @@ bool Contains(const CollisionRect& r, float x, float z) {
 }
 bool ContainsStrictly(const CollisionRect& r, float x, float z) {
   return x > r.x_min && x < r.x_max && z > r.z_min && z < r.z_max;
-}
-
-std::string ReadFile(const char* name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool IsFloor(const WorldTriangle& t) {
@@ -73,7 +69,7 @@ class ShippedLevel : public GameTest {
  protected:
   void SetUp() override {
     GameTest::SetUp();
-    std::string text = ReadFile("world.dat");
+    std::string text = ReadFileBytes("world.dat");
     ASSERT_FALSE(text.empty()) << "world.dat is missing from the data directory";
     loaded_ = ParseWorld(text.data(), text.size(), &world_, &issues_);
     int count = 0;

@@ -1,5 +1,6 @@
-// Making bitmap files for the decoder's tests: a byte writer for hand-made files, the ImageMagick encoder and
-// its own decoding as the reference, and edits that turn one of its files into a variant it cannot write.
+// Bitmap files for the decoder's tests: the byte writer of tests/support for hand-made files, the ImageMagick
+// encoder and its own decoding as the reference, and edits that turn one of its files into a variant it cannot
+// write.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 
 #include "image/bitmap.h"
 #include "platform/scripted/scripted.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/files.h"
 
 namespace bmp_test {
 
@@ -22,57 +25,13 @@ constexpr const char* kConvert = "/usr/bin/convert";
 
 inline bool HaveConvert() { return access(kConvert, X_OK) == 0; }
 
-// Little-endian bytes, as every bitmap field is stored.
-class Bytes {
- public:
-  Bytes& U8(uint32_t v) {
-    s_.push_back(static_cast<char>(v & 0xFF));
-    return *this;
-  }
-  Bytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
-  Bytes& U32(uint32_t v) { return U16(v).U16(v >> 16); }
-  Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
-  Bytes& Raw(const std::string& bytes) {
-    s_ += bytes;
-    return *this;
-  }
-  Bytes& Bgr(uint32_t rgb) { return U8(rgb).U8(rgb >> 8).U8(rgb >> 16); }
-  Bytes& Bgr0(uint32_t rgb) { return Bgr(rgb).U8(0); }
-  const std::string& str() const { return s_; }
-  size_t size() const { return s_.size(); }
-
- private:
-  std::string s_;
-};
-
-// A 40-byte info header.
-inline std::string InfoHeader(int32_t width, int32_t height, uint16_t bits, uint32_t compression = kBiRgb,
-                              uint32_t colours_used = 0, uint32_t image_size = 0) {
-  return Bytes()
-      .U32(40)
-      .I32(width)
-      .I32(height)
-      .U16(1)
-      .U16(bits)
-      .U32(compression)
-      .U32(image_size)
-      .I32(2835)
-      .I32(2835)
-      .U32(colours_used)
-      .U32(0)
-      .str();
-}
-
-// A 12-byte core header.
-inline std::string CoreHeader(uint16_t width, uint16_t height, uint16_t bits) {
-  return Bytes().U32(12).U16(width).U16(height).U16(1).U16(bits).str();
-}
-
-// A whole file: "BM" header pointing right after the image header and colour table, then the pixels.
-inline std::string WithFileHeader(const std::string& header_and_table, const std::string& pixels) {
-  uint32_t offset = static_cast<uint32_t>(14 + header_and_table.size());
-  return Bytes().U8('B').U8('M').U32(offset + pixels.size()).U32(0).U32(offset).str() + header_and_table + pixels;
-}
+using bmp::Bytes;
+using bmp::CoreHeader;
+using bmp::InfoFromV5;
+using bmp::InfoHeader;
+using bmp::PutU32;
+using bmp::ReadU32;
+using bmp::WithFileHeader;
 
 // The decoded image: size and RGB bytes, bottom row first. ok is false when the decoder refused the bytes.
 struct Decoded {
@@ -127,16 +86,6 @@ inline Decoded DecodeBytes(const std::string& bytes) {
   return best;
 }
 
-inline std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  if (FILE* file = fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
-    fclose(file);
-  }
-  return bytes;
-}
-
 // Runs ImageMagick's convert in the working directory; false when it fails.
 inline bool Convert(const std::string& arguments) {
   std::string command = std::string(kConvert) + " " + arguments + " 2>convert-errors.txt";
@@ -153,33 +102,9 @@ inline std::string ReferenceRgb(const std::string& file, int width, int height) 
   return bottom_first;
 }
 
-inline uint32_t ReadU32(const std::string& bytes, size_t offset) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; i--) v = v << 8 | static_cast<uint8_t>(bytes[offset + i]);
-  return v;
-}
-
-inline void PutU32(std::string* bytes, size_t offset, uint32_t v) {
-  for (int i = 0; i < 4; i++) (*bytes)[offset + i] = static_cast<char>(v >> (8 * i));
-}
-
 // The packed DIB inside a file: the same bytes without the 14-byte file header. Only right for files whose
 // pixels follow the colour table directly.
 inline std::string StripFileHeader(const std::string& file) { return file.substr(14); }
-
-// ImageMagick writes 16- and 32-bit pixels only under a 124-byte header. This rewrites such a file with a
-// 40-byte info header: BI_BITFIELDS with the file's three masks after it, or BI_RGB with none.
-inline std::string InfoFromV5(const std::string& file, bool bitfields) {
-  std::string info = file.substr(14, 40);
-  PutU32(&info, 0, 40);
-  std::string masks;
-  if (bitfields) {
-    masks = file.substr(54, 12);
-  } else {
-    PutU32(&info, 16, kBiRgb);
-  }
-  return WithFileHeader(info + masks, file.substr(ReadU32(file, 10)));
-}
 
 // Cuts an info-header file's colour table down to count entries and says so in colours-used.
 inline std::string ShortenColourTable(const std::string& file, uint32_t count) {

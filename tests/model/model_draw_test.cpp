@@ -22,33 +22,8 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlue = 0x0000FF;  // the bottom half of the potion texture
 constexpr uint32_t kRed = 0xFF0000;   // its top half
 
-// An 8 x 8 24-bit bitmap, bottom four rows blue, top four rows red, written field by field.
-std::string PotionBitmap() {
-  std::string out;
-  auto u16 = [&](uint16_t v) { ms3d_writer::PutU16(&out, v); };
-  auto u32 = [&](uint32_t v) { ms3d_writer::PutU32(&out, v); };
-  const uint32_t pixel_bytes = 8 * 8 * 3;
-  out += "BM";
-  u32(54 + pixel_bytes);
-  u16(0);
-  u16(0);
-  u32(54);
-  u32(40);
-  u32(8);
-  u32(8);
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(pixel_bytes);
-  u32(2835);
-  u32(2835);
-  u32(0);
-  u32(0);
-  for (int row = 0; row < 8; row++) {  // bottom row first, blue, green, red
-    for (int x = 0; x < 8; x++) out += row < 4 ? std::string("\xFF\x00\x00", 3) : std::string("\x00\x00\xFF", 3);
-  }
-  return out;
-}
+// An 8 x 8 24-bit bitmap, bottom four rows blue, top four rows red.
+std::string PotionBitmap() { return bmp::QuadrantPicture(8, 8, {kBlue, kBlue, kRed, kRed}); }
 
 // A textured triangle on the left, an untextured one on the right and an empty group between them. The
 // textured corners all sit at file t = 0.75, which in OpenGL's orientation is the bottom quarter: blue.

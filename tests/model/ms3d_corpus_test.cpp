@@ -13,6 +13,7 @@
 #include "model/model.h"
 #include "model/ms3d.h"
 #include "tests/model/ms3d_writer.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ std::map<std::string, Ms3dFileRecord> Seeds() {
 }
 
 TEST(Ms3dSeedCorpus, EverySeedReads) {
-  const char* source = getenv("GORVANE_SOURCE_DIR");
-  if (!source) GTEST_SKIP() << "GORVANE_SOURCE_DIR is not set (run through ctest)";
-  const std::filesystem::path directory = std::filesystem::path(source) / "fuzz" / "corpus" / "ms3d";
+  const std::filesystem::path directory = std::filesystem::path(SourceDir()) / "fuzz" / "corpus" / "ms3d";
   if (getenv("GORVANE_WRITE_MS3D_CORPUS")) {
     std::filesystem::create_directories(directory);
     for (const auto& [name, layout] : Seeds()) std::ofstream(directory / name, std::ios::binary) << WriteMs3d(layout);

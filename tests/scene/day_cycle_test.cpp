@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scene/day_cycle.h"
-#include "tests/scene/scene_bench.h"
+#include "tests/scene/scene_fixture.h"
 #include "tests/support/game_test.h"
 
 namespace {

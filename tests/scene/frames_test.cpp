@@ -8,7 +8,7 @@
 #include "scene/day_cycle.h"
 #include "scene/renderer.h"
 #include "scene/renderer_batch.h"
-#include "tests/scene/scene_bench.h"
+#include "tests/scene/scene_fixture.h"
 #include "tests/support/game_test.h"
 
 namespace {

@@ -11,6 +11,23 @@ int RunGame(int answer, SwapScript script) {
   return gorvane::WinMain(nullptr, nullptr, nullptr, 0);
 }
 
+int RunGameFrames(int answer, const std::function<void(int frame)>& on_frame) {
+  int frame = 0;
+  size_t message_swaps = 0;
+  Scripted().answers.push_back(answer);
+  Scripted().on_swap = [&](int) {
+    if (message_swaps > 0) {
+      --message_swaps;
+      return;
+    }
+    on_frame(++frame);
+    message_swaps = Scripted().messages.size();
+  };
+  int code = gorvane::WinMain(nullptr, nullptr, nullptr, 0);
+  Scripted().on_swap = nullptr;
+  return code;
+}
+
 void HoldKey(SwapScript& script, int swap, uint32_t virtual_key, int swaps) {
   auto down = std::move(script[swap]);
   script[swap] = [down, virtual_key] {

@@ -9,6 +9,7 @@
 
 #include "app/globals.h"
 #include "platform/scripted/scripted.h"
+#include "tests/support/bmp_writer.h"
 
 // Puts the game and the backend back to their start: deletes the model, resets every global and the backend.
 void ResetGame();
@@ -19,12 +20,6 @@ class GameTest : public ::testing::Test {
   void SetUp() override { ResetGame(); }
   void TearDown() override { ResetGame(); }
 };
-
-// A 24-bit bitmap file of one colour (0xRRGGBB), with a file header and an info header.
-std::string MakeBitmap(int width, int height, uint32_t rgb);
-// One of four colours in each quadrant: bottom left, bottom right, top left, top right, so that a picture turned
-// upside down or mirrored shows.
-std::string MakeQuadrantBitmap(int width, int height, const uint32_t (&quadrants)[4]);
 
 // The sixteen scene bitmaps, each 4x4 of one colour, written into the working directory.
 void WriteSceneBitmaps();

@@ -5,20 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-std::string ReadText(const std::string& path) {
-  std::string text;
-  if (FILE* file = fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    fclose(file);
-  }
-  return text;
-}
-
 ToolRun RunTool(const std::string& arguments) {
   const std::string command = std::string("'") + getenv("GORVANE_ASSETS") + "' " + arguments + " >out.txt 2>err.txt";
   int status = system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText("out.txt"), ReadText("err.txt")};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes("out.txt"), ReadFileBytes("err.txt")};
 }
 
 void ToolTest::SetUp() {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/support/files.h"
 #include "tests/support/game_test.h"
 
 struct ToolRun {
@@ -12,9 +13,6 @@ struct ToolRun {
   std::string out;
   std::string err;
 };
-
-// The whole content of a file, empty when it does not open.
-std::string ReadText(const std::string& path);
 
 // Runs gorvane-assets with the arguments as given (already quoted for the shell) and collects its output.
 ToolRun RunTool(const std::string& arguments);

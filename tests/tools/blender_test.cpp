@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string Scripts() { return std::string(getenv("GORVANE_SOURCE_DIR")) + "/tests/scene/blender/"; }
+std::string Scripts() { return SourceDir() + "/tests/tools/blender/"; }
 
 // Runs a script in Blender without a window; its output goes to blender.txt. A Python error fails the run.
 bool RunBlender(const std::string& arguments) {
@@ -28,7 +28,7 @@ class BlenderLevels : public ToolTest {
     ToolTest::SetUp();
     if (IsSkipped()) return;
     static const std::string failure =
-        RunBlender("--python-expr 'import numpy'") ? "" : "no Blender with numpy here: " + ReadText("blender.txt");
+        RunBlender("--python-expr 'import numpy'") ? "" : "no Blender with numpy here: " + ReadFileBytes("blender.txt");
     if (!failure.empty()) GTEST_SKIP() << failure << " (scripts/setup.sh test installs blender and python3-numpy)";
     if (RunTool("import").err.find("built without") != std::string::npos) GTEST_SKIP() << "no import in this build";
   }
@@ -53,9 +53,9 @@ char Quadrant(const std::vector<uint8_t>& picture, int x, int y) {
 
 TEST_F(BlenderLevels, ALevelMadeInBlenderComesInThroughGltfAndObjAsItsGeometrySays) {
   ASSERT_TRUE(RunBlender("-P '" + Scripts() + "make_level.py' -- '" + directory_.path() + "'"))
-      << ReadText("blender.txt");
+      << ReadFileBytes("blender.txt");
   WriteSceneBitmaps();
-  directory_.Write("wall1.bmp", MakeQuadrantBitmap(4, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00}));
+  directory_.Write("wall1.bmp", bmp::QuadrantPicture(4, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00}));
   for (const char* scene : {"level.gltf", "level.obj"}) {
     ToolRun run = RunTool(std::string("import ") + scene + " --out world.dat");
     ASSERT_EQ(run.exit_code, 0) << scene << ": " << run.err;
@@ -84,16 +84,16 @@ TEST_F(BlenderLevels, ALevelMadeInBlenderComesInThroughGltfAndObjAsItsGeometrySa
 }
 
 TEST_F(BlenderLevels, TheExportedShippedLevelOpensInBlender) {
-  const std::string data = std::string(getenv("GORVANE_SOURCE_DIR")) + "/data";
+  const std::string data = SourceDir() + "/data";
   ToolRun exported = RunTool("export '" + data + "/world.dat' --out valley.gltf");
   ASSERT_EQ(exported.exit_code, 0) << exported.err;
-  ASSERT_TRUE(RunBlender("-P '" + Scripts() + "open_level.py' -- valley.gltf")) << ReadText("blender.txt");
+  ASSERT_TRUE(RunBlender("-P '" + Scripts() + "open_level.py' -- valley.gltf")) << ReadFileBytes("blender.txt");
   // A mesh per run of one slot (65), a material per slot used (14), and the collision outlines and start
   // arrow with their material.
-  EXPECT_NE(ReadText("blender.txt")
+  EXPECT_NE(ReadFileBytes("blender.txt")
                 .find("opened: 67 meshes, 15 materials, 1784 faces, 48 collision edges, 14 pictures\n"),
             std::string::npos)
-      << ReadText("blender.txt");
+      << ReadFileBytes("blender.txt");
 }
 
 }  // namespace

@@ -21,16 +21,6 @@ const char* const kSlotFiles[kSceneTextureCount] = {
     "red.bmp",    "energy.bmp", "brick1.bmp", "waterfall.bmp", "door2.bmp", "intro.bmp", "pressX.bmp", "waterfall2.bmp",
 };
 
-// A 24-bit bitmap filled with one colour; 3 pixels wide rows are 9 bytes, not a multiple of 4.
-std::string SolidBitmap(int width, int height, uint32_t rgb) {
-  Bytes pixels;
-  for (int y = 0; y < height; y++) {
-    for (int x = 0; x < width; x++) pixels.Bgr(rgb);
-    for (int fill = width * 3; fill % 4; fill++) pixels.U8(0);
-  }
-  return WithFileHeader(InfoHeader(width, height, 24), pixels.str());
-}
-
 uint32_t SlotColour(int slot) { return (slot * 16u + 15) << 16 | (15u - slot) * 16 << 8 | 0x40u; }
 
 // The texture bound to GL_TEXTURE_2D, read back as RGB bytes, first texel first.
@@ -86,7 +76,7 @@ class SceneTextures : public GameTest {
 
   void WriteAllSlots() {
     for (int slot = 0; slot < kSceneTextureCount; slot++) {
-      directory_.Write(kSlotFiles[slot], SolidBitmap(slot % 2 ? 3 : 4, 2 + slot % 3, SlotColour(slot)));
+      directory_.Write(kSlotFiles[slot], bmp::SolidPicture(slot % 2 ? 3 : 4, 2 + slot % 3, SlotColour(slot)));
     }
   }
 
@@ -165,8 +155,8 @@ TEST_F(SceneTextures, TheModelTextureIsAlwaysThePotion) {
   EXPECT_EQ(ProbeTextureName(), 1u) << "no texture was made";
   EXPECT_TRUE(Scripted().message_boxes.empty());
 
-  directory_.Write("potion.bmp", SolidBitmap(5, 3, 0x2080C0));
-  directory_.Write("other.bmp", SolidBitmap(2, 2, 0xFFFFFF));
+  directory_.Write("potion.bmp", bmp::SolidPicture(5, 3, 0x2080C0));
+  directory_.Write("other.bmp", bmp::SolidPicture(2, 2, 0xFFFFFF));
   uint32_t first = LoadModelTexture("other.bmp");
   uint32_t second = LoadModelTexture("");
   EXPECT_NE(first, second) << "each call makes a texture of its own";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/globals.h"
+#include "app/version.h"
 #include "platform/gl.h"
 #include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
@@ -44,7 +45,7 @@ TEST_F(StartQuestion, NoOpensAnOverlappedWindowWithoutTouchingTheDisplay) {
   RunGame(kIdNo, script);
   ASSERT_EQ(Scripted().windows.size(), 1u);
   const ScriptedWindow& window = Scripted().windows[0];
-  EXPECT_EQ(window.title, "Gorvane (3D) v0.42");
+  EXPECT_EQ(window.title, GORVANE_CAPTION);
   EXPECT_EQ(window.class_name, "OpenGL");
   EXPECT_EQ(window.style, kWsOverlappedWindow | kWsClipSiblings | kWsClipChildren);
   EXPECT_EQ(window.ex_style, kWsExAppWindow | kWsExWindowEdge);

@@ -176,7 +176,7 @@ TEST_F(SceneInitialisation, EveryNewContextGetsTexturesStateAndWorld) {
 }
 
 TEST_F(SceneInitialisation, TheModelsTexturesAreMadeAfterTheScenes) {
-  std::ofstream("potion.bmp", std::ios::binary) << MakeBitmap(4, 4, 0x808080);
+  std::ofstream("potion.bmp", std::ios::binary) << bmp::SolidPicture(4, 4, 0x808080);
   auto* model = new Ms3dModel();
   g_game.model = model;
   model->material_count = 1;

@@ -56,7 +56,7 @@ uint32_t PixelOf(const std::vector<uint8_t>& rgb, int x, int y) {
 // row crosses both halves; seen from behind (--yaw 180) the halves change sides.
 TEST_F(Ms3dTool, DrawsTheModelWithItsTexturesFromTheGivenSide) {
   directory_.Write("small.ms3d", WriteMs3d(SmallMs3dModel()));
-  directory_.Write("potion.bmp", MakeBitmap(4, 4, 0x00C000));
+  directory_.Write("potion.bmp", bmp::SolidPicture(4, 4, 0x00C000));
   int width = 0, height = 0;
   for (int yaw : {0, 180}) {
     SCOPED_TRACE(yaw);
@@ -80,11 +80,11 @@ TEST_F(Ms3dTool, TexturesComeFromTheModelTextureFileWhateverTheMaterialNames) {
   Ms3dFileRecord layout = SmallMs3dModel();
   layout.materials[0].texture_file = "skin.bmp";
   directory_.Write("small.ms3d", WriteMs3d(layout));
-  directory_.Write("skin.bmp", MakeBitmap(4, 4, 0xC00000));
+  directory_.Write("skin.bmp", bmp::SolidPicture(4, 4, 0xC00000));
   ToolRun run = RunTool("ms3d small.ms3d --png front.png");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.err.find("small.ms3d: no potion.bmp beside the model"), std::string::npos) << run.err;
-  directory_.Write("potion.bmp", MakeBitmap(4, 4, 0x00C000));
+  directory_.Write("potion.bmp", bmp::SolidPicture(4, 4, 0x00C000));
   run = RunTool("ms3d small.ms3d --png front.png");
   EXPECT_EQ(run.err, "");
   int width = 0, height = 0;

@@ -28,7 +28,7 @@ class SceneTool : public ToolTest {
 
 // The triangles the game's loader reads from a world file.
 std::vector<WorldTriangle> Loaded(const std::string& path) {
-  const std::string text = ReadText(path);
+  const std::string text = ReadFileBytes(path);
   World world;
   EXPECT_TRUE(ParseWorld(text.data(), text.size(), &world, nullptr)) << path;
   std::vector<WorldTriangle> triangles(world.triangles, world.triangles + world.triangle_count);
@@ -105,7 +105,7 @@ TEST_F(SceneTool, BadScenesExit1AndLeaveTheWorldAsItWas) {
     ToolRun run = RunTool(std::string("import ") + c.arguments + " --out world.dat");
     EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << ": " << run.err;
-    EXPECT_EQ(ReadText("world.dat"), "as it was") << c.arguments;
+    EXPECT_EQ(ReadFileBytes("world.dat"), "as it was") << c.arguments;
   }
   // Nothing is left beside the world file.
   for (const auto& entry : std::filesystem::directory_iterator(".")) {
@@ -114,11 +114,11 @@ TEST_F(SceneTool, BadScenesExit1AndLeaveTheWorldAsItWas) {
 }
 
 TEST_F(SceneTool, TheShippedLevelComesBackFromGltfTriangleForTriangle) {
-  const std::string data = std::string(getenv("GORVANE_SOURCE_DIR")) + "/data";
+  const std::string data = SourceDir() + "/data";
   std::filesystem::create_directory("scene");
   ToolRun exported = RunTool("export '" + data + "/world.dat' --out scene/valley.gltf");
   ASSERT_EQ(exported.exit_code, 0) << exported.err;
-  const std::string gltf = ReadText("scene/valley.gltf");
+  const std::string gltf = ReadFileBytes("scene/valley.gltf");
   for (const char* part : {"\"name\": \"collision\"", "\"name\": \"start\"", "\"mode\": 1", "\"uri\": \"wall1.png\""}) {
     EXPECT_NE(gltf.find(part), std::string::npos) << part;
   }

@@ -27,6 +27,7 @@
 
 #include "platform/os.h"
 #include "platform/sdl/sdl_sound.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -345,10 +346,8 @@ TEST(SdlSound, ARequestReturnsBeforeItsClipIsRead) {
 
 // The game asks for its four clips again and again; every request is taken while the device works.
 TEST(SdlSound, TheShippedClipsAreAccepted) {
-  const char* source = getenv("GORVANE_SOURCE_DIR");
-  if (!source) GTEST_SKIP() << "GORVANE_SOURCE_DIR is not set (run through ctest)";
   std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(std::filesystem::path(source) / "data");
+  std::filesystem::current_path(std::filesystem::path(SourceDir()) / "data");
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   for (const char* name : {"plokhello.wav", "plokitsme.wav", "plokstart.wav", "track2.wav"}) {
     for (int i = 0; i < 3; ++i) {

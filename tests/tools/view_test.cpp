@@ -14,6 +14,8 @@
 
 #include "app/globals.h"
 #include "platform/scripted/scripted.h"
+#include "tests/support/files.h"
+#include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
 #include "tests/support/png_read.h"
 #include "tests/support/tool_run.h"
@@ -53,8 +55,6 @@ int DifferingPixels(const Picture& a, const Picture& b) {
   return count;
 }
 
-std::string SourceDir() { return getenv("GORVANE_SOURCE_DIR") ? getenv("GORVANE_SOURCE_DIR") : ".."; }
-
 // The place every compared frame is seen from: in the hut's doorway facing south, looking a little down.
 constexpr float kX = 1.5f, kZ = 1.0f, kHeading = 180.0f, kPitch = 10.0f;
 // Day, dusk, night, dawn.
@@ -75,9 +75,8 @@ std::map<int, Picture> PlayAndKeepFrames() {
   std::map<int, Picture> frames;  // by tick; 0 is the title
   std::map<int, int> frames_at_tick;
   bool placed = false;
-  Scripted().answers.push_back(kIdNo);
-  Scripted().on_swap = [&](int swap) {
-    if (swap == 1) {
+  RunGameFrames(kIdNo, [&](int frame) {
+    if (frame == 1) {
       frames[0] = ReadGameFrame();
       ScriptedKeyDown('X');
       return;
@@ -93,7 +92,6 @@ std::map<int, Picture> PlayAndKeepFrames() {
       placed = true;
       return;
     }
-    if (!Scripted().messages.empty()) return;  // a swap before a message is dispatched draws nothing new
     int tick = g_game.cycle_tick;
     if (++frames_at_tick[tick] != 2) return;
     if (std::find(std::begin(kTicks), std::end(kTicks), tick) != std::end(kTicks)) frames[tick] = ReadGameFrame();
@@ -103,8 +101,7 @@ std::map<int, Picture> PlayAndKeepFrames() {
     for (auto [from, to] : {std::pair{4, 48}, std::pair{61, 68}, std::pair{70, 84}, std::pair{86, 99}}) {
       if (tick == from) g_game.cycle_tick = to;
     }
-  };
-  gorvane::WinMain(nullptr, nullptr, nullptr, 0);
+  });
   return frames;
 }
 

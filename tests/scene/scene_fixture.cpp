@@ -1,9 +1,11 @@
-#include "tests/scene/scene_bench.h"
+#include "tests/scene/scene_fixture.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "tests/support/files.h"
+#include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
 #include "window/scene_init.h"
 #include "window/window.h"
@@ -79,8 +81,7 @@ Rgb PixelAt(int x, int y) {
 }
 
 int RunFrames(const std::string& world_text, const std::function<void(int frame)>& on_frame) {
-  std::filesystem::path data = std::filesystem::current_path();
-  if (const char* source = getenv("GORVANE_SOURCE_DIR")) data = std::filesystem::path(source) / "data";
+  const std::filesystem::path data = std::filesystem::path(SourceDir()) / "data";
   ScopedWorkingDirectory dir;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(data, error)) {
@@ -89,18 +90,5 @@ int RunFrames(const std::string& world_text, const std::function<void(int frame)
     }
   }
   dir.Write("world.dat", world_text);
-  int frame = 0;
-  size_t message_swaps = 0;
-  Scripted().answers.push_back(kIdNo);
-  Scripted().on_swap = [&](int) {
-    if (message_swaps > 0) {
-      --message_swaps;
-      return;
-    }
-    on_frame(++frame);
-    message_swaps = Scripted().messages.size();
-  };
-  int code = gorvane::WinMain(nullptr, nullptr, nullptr, 0);
-  Scripted().on_swap = nullptr;
-  return code;
+  return RunGameFrames(kIdNo, on_frame);
 }

@@ -50,7 +50,7 @@ TEST_F(WorldTool, TheSvgPlanIsWritten) {
   directory_.Write("level.dat", "NUMPOLLIES 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n");
   ToolRun run = RunTool("world level.dat --svg plan.svg");
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_NE(ReadText("plan.svg").find("<svg"), std::string::npos);
+  EXPECT_NE(ReadFileBytes("plan.svg").find("<svg"), std::string::npos);
 }
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -60,7 +60,7 @@ size_t Count(const std::string& text, const std::string& what) {
 }
 
 TEST_F(WorldTool, TheShippedLevelMatchesItsCollision) {
-  ToolRun run = RunTool(std::string("world '") + getenv("GORVANE_SOURCE_DIR") + "/data/world.dat' --collision");
+  ToolRun run = RunTool("world '" + SourceDir() + "/data/world.dat' --collision");
   EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
   EXPECT_EQ(run.out, "1784 triangles\ncollision: 0 walls in open ground, 0 edge stretches with no wall\n");
 }
@@ -90,7 +90,7 @@ TEST_F(WorldTool, WallsInOpenGroundAreNamedByTheirFileLines) {
       << run.out;
   EXPECT_NE(run.out.find("\ncollision: 2 walls in open ground, "), std::string::npos) << run.out;
   // The plan marks what the report lists, once each.
-  const std::string plan = ReadText("plan.svg");
+  const std::string plan = ReadFileBytes("plan.svg");
   EXPECT_EQ(Count(plan, "class=\"open-ground\""), 2u);
   EXPECT_EQ(Count(plan, "class=\"bare-edge\""), Count(run.out, " has no wall\n"));
 }
