@@ -158,7 +158,7 @@ TEST_F(Walk, OnFootItsFramesAreTheGamesFramesForTheSameKeysAndPointer) {
         game.push_back(state());
       }
       if (frame == inputs.size()) return ScriptedKeyDown(kVkEscape);
-      g_game.key_down['X'] = frame == 0;
+      g_game.key_down[uint32_t{'X'}] = frame == 0;
       g_game.key_down[inputs[frame].key] = 1;
       Scripted().cursor = {320 + inputs[frame].dx, 240 + inputs[frame].dy};
     };
