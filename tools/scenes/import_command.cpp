@@ -1,6 +1,6 @@
-// gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...: turns a scene from a modelling tool
-// into a world file, says what it wrote, and checks the walls against the player's fixed collision as the world
-// command does.
+// gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]... [--resize-images | --no-bitmaps]: turns
+// a scene from a modelling tool into a world file and the scene bitmaps beside it, says what it wrote, and checks
+// the walls against the player's fixed collision as the world command does.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,13 +12,17 @@
 
 #include "scene/textures.h"
 #include "tools/assets/commands.h"
+#include "tools/scenes/scene_bitmaps.h"
 #include "tools/scenes/scene_import.h"
+#include "tools/scenes/staged_files.h"
 #include "tools/scenes/world_writer.h"
 
 namespace {
 
 int ImportUsage() {
-  fprintf(stderr, "usage: gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...\n");
+  fprintf(stderr,
+          "usage: gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]... [--resize-images | "
+          "--no-bitmaps]\n");
   return 2;
 }
 
@@ -72,6 +76,7 @@ int RunImportCommand(int argc, char** argv) {
   const char* scene_path = nullptr;
   const char* out_path = nullptr;
   ImportOptions options;
+  bool bitmaps = true, resize = false;
   for (int i = 0; i < argc; ++i) {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (strcmp(argv[i], "--out") == 0 && value && value[0] != '\0') {
@@ -82,29 +87,52 @@ int RunImportCommand(int argc, char** argv) {
       if (end == value || *end != '\0' || !std::isfinite(options.scale) || options.scale <= 0) return ImportUsage();
     } else if (strcmp(argv[i], "--slot") == 0 && value) {
       if (!ParseSlotRule(argv[++i], &options)) return ImportUsage();
+    } else if (strcmp(argv[i], "--no-bitmaps") == 0) {
+      bitmaps = false;
+    } else if (strcmp(argv[i], "--resize-images") == 0) {
+      resize = true;
     } else if (argv[i][0] == '-' || scene_path) {
       return ImportUsage();
     } else {
       scene_path = argv[i];
     }
   }
-  if (!scene_path || !out_path) return ImportUsage();
+  if (!scene_path || !out_path || (resize && !bitmaps)) return ImportUsage();
 
   ImportedScene scene;
   std::string error;
-  const bool imported = ImportScene(scene_path, options, &scene, &error);
+  bool imported = ImportScene(scene_path, options, &scene, &error);
+  // The bitmaps are decided before anything is written: a refused picture leaves the world as it was too.
+  std::vector<SlotBitmap> plan(kSceneTextureCount);
+  if (imported && bitmaps) {
+    bool used[kSceneTextureCount] = {};
+    for (const ImportedTriangle& t : scene.triangles) used[t.texture_slot] = true;
+    const std::string bitmap_dir = std::filesystem::path(out_path).parent_path().string();
+    imported = PlanSceneBitmaps(scene.pictures, used, bitmap_dir, resize, &plan, &scene.warnings, &error);
+  }
   for (const std::string& warning : scene.warnings) fprintf(stderr, "gorvane-assets: %s\n", warning.c_str());
   if (!imported) {
     fprintf(stderr, "gorvane-assets: %s\n", error.c_str());
-    fprintf(stderr, "gorvane-assets: %s is left as it was\n", out_path);
+    fprintf(stderr, "gorvane-assets: %s and its bitmaps are left as they were\n", out_path);
     return 1;
   }
+  // Every file whole beside its place first; then the bitmaps, and the world last, renamed into place.
   const std::string origin = std::filesystem::path(scene_path).filename().string();
-  if (!ReplaceFile(out_path, WorldFileText(scene, origin), &error)) {
+  StagedFiles files;
+  bool staged = true;
+  for (const SlotBitmap& bitmap : plan) {
+    if (bitmap.fate == BitmapFate::kWritten) staged = staged && files.Stage(bitmap.path, bitmap.bytes, &error);
+  }
+  if (!staged || !files.Stage(out_path, WorldFileText(scene, origin), &error) || !files.Commit(&error)) {
     fprintf(stderr, "gorvane-assets: %s\n", error.c_str());
     return 1;
   }
   PrintWhatWasWritten(scene);
+  if (bitmaps) {
+    printf("%s", BitmapReport(plan).c_str());
+  } else {
+    printf("bitmaps left alone: all sixteen (--no-bitmaps)\n");
+  }
   // The game's own loader reads the file back, and the collision check judges it, as `world --collision` does.
   std::string world_path = out_path;
   char collision_option[] = "--collision";
