@@ -15,8 +15,9 @@ int Usage() {
           "       gorvane-assets view DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--title] [--png OUT] "
           "[--time N]\n"
           "       gorvane-assets walk DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--sound]\n"
-          "       gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...\n"
-          "       gorvane-assets export WORLD --out DIR/NAME.gltf\n"
+          "       gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]... [--resize-images | "
+          "--no-bitmaps]\n"
+          "       gorvane-assets export WORLD --out DIR/NAME.gltf|DIR/NAME.glb\n"
           "       gorvane-assets --version\n");
   return 2;
 }

@@ -25,6 +25,8 @@ std::vector<uint8_t> ReadPicture();
 
 // Writes RGB pixels, top row first, as a PNG file. False when the file cannot be written.
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
+// The bytes of a PNG file of RGB pixels, top row first, for a file that holds its pictures.
+std::string PngBytes(const std::vector<uint8_t>& rgb, int width, int height);
 
 // The file name as an absolute path, so that it still names the same file after the working directory changes.
 std::string AbsolutePath(const char* path);
