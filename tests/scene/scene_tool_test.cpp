@@ -189,7 +189,7 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
     std::string written;
     for (int slot = 0; slot < 16; ++slot) {
       if (ReadText(SceneTextureFile(slot)) == before[slot]) continue;
-      written += (written.empty() ? "" : " ") + std::string(SceneTextureFile(slot));
+      written.append(written.empty() ? "" : " ").append(SceneTextureFile(slot));
       ImageRGB* bitmap = LoadBitmapFile(SceneTextureFile(slot));
       ASSERT_NE(bitmap, nullptr) << label << SceneTextureFile(slot);
       const char* image = c.images[slot == 3 ? 0 : 1];

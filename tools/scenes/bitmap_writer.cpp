@@ -2,6 +2,7 @@
 
 namespace {
 
+// A field of size bytes, least significant first, as every bitmap field is stored.
 void PutLittleEndian(std::string* bytes, uint32_t value, int size) {
   for (int i = 0; i < size; ++i) bytes->push_back(static_cast<char>(value >> (8 * i) & 0xFF));
 }

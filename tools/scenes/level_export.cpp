@@ -172,7 +172,9 @@ bool ExportLevel(const World& world, const std::string& gltf_path, const std::st
     scene->mMaterials[i] = NamedMaterial(stem);
     if (!png.empty()) {
       // A picture held in the scene is named by its place among the scene's textures: "*0", "*1"...
-      const aiString file(binary ? "*" + std::to_string(held.size()) : stem + ".png");
+      std::string name = binary ? "*" : stem + ".png";
+      if (binary) name += std::to_string(held.size());
+      const aiString file(name);
       scene->mMaterials[i]->AddProperty(&file, AI_MATKEY_TEXTURE(aiTextureType_DIFFUSE, 0));
     }
     if (binary && !png.empty()) held.push_back(PngTexture(stem + ".png", png));

@@ -15,11 +15,8 @@ namespace {
 // The slots whose bitmaps are not world surfaces: 9, the status bars; 14, the title screen.
 bool IsWorldSurface(int slot) { return slot != 9 && slot != 14; }
 
+// A material's name as the level maker typed it, quoted, since it may hold spaces.
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
-
-std::string SizeText(int32_t width, int32_t height) {
-  return std::to_string(width) + " x " + std::to_string(height);
-}
 
 // A picture decoded once however many materials name it, and its warning given once.
 struct Decoded {
@@ -28,6 +25,7 @@ struct Decoded {
   std::string error;
 };
 
+// The picture decoded, from the cache when another material named it already.
 const Decoded& DecodeOnce(const MaterialPicture& source, std::map<std::string, Decoded>* decoded,
                           std::vector<std::string>* warnings) {
   // A held picture is known by its name in the scene, a file by where it lies.

@@ -60,6 +60,7 @@ std::string FindImageFile(const fs::path& scene_dir, const std::string& name) {
   return (scene_dir / name).string();
 }
 
+// A 16-bit channel as the nearest 8-bit value; taking the high byte alone would darken by up to a step.
 uint8_t EightBits(uint16_t value) { return static_cast<uint8_t>((value * 255u + 32767u) / 65535u); }
 
 // Red, green, blue, alpha pixels, top row first, of 8 or 16 bits, into the game's rows, bottom row first.
@@ -85,11 +86,11 @@ std::string StbReason() {
   return reason ? reason : "unknown reason";
 }
 
+}  // namespace
+
 std::string SizeText(int64_t width, int64_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
 }
-
-}  // namespace
 
 std::vector<MaterialPicture> FindMaterialPictures(const aiScene* scene, const std::string& scene_path,
                                                   const std::vector<int>& slots, const std::vector<bool>& used) {

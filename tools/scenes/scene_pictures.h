@@ -55,5 +55,8 @@ void TextureSidesAround(int32_t side, int32_t* below, int32_t* above);
 // Of the two, the one nearer side by ratio, the larger on a tie: 300 gives 256, 384 gives 512.
 int32_t NearestTextureSide(int32_t side);
 
+// A picture's size as the level maker reads it: "300 x 200".
+std::string SizeText(int64_t width, int64_t height);
+
 // The picture scaled to width x height, in linear light, wrapping round its edges as the texture repeats.
 Picture ScalePicture(const Picture& picture, int32_t width, int32_t height);
