@@ -51,9 +51,9 @@ class GeneratedScene {
     directory_ = pattern;
     std::vector<WorldTriangle> triangles = GeneratedLevel();
     const World world = {static_cast<int32_t>(triangles.size()), triangles.data()};
-    const bool textured[kSceneTextureCount] = {};
+    const std::string untextured[kSceneTextureCount];
     std::string error;
-    if (ExportLevel(world, directory_ + "/level.gltf", textured, &error)) path_ = directory_ + "/level.gltf";
+    if (ExportLevel(world, directory_ + "/level.gltf", untextured, &error)) path_ = directory_ + "/level.gltf";
   }
   ~GeneratedScene() {
     remove((directory_ + "/level.gltf").c_str());

@@ -521,17 +521,10 @@ const char* ReadDibHeader(const uint8_t* bytes, size_t size, DibHeader* header) 
   return nullptr;
 }
 
-ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
-  // An empty file is one that cannot be opened as a bitmap at all.
-  if (size == 0 || !bytes) {
-    ShowOpenFailure(name);
-    return nullptr;
-  }
+ImageRGB* DecodeDibBytesSilently(const uint8_t* bytes, size_t size, const char** failure) {
   DibHeader header;
-  if (const char* failure = ReadDibHeader(bytes, size, &header)) {
-    ShowDibError(failure);
-    return nullptr;
-  }
+  *failure = ReadDibHeader(bytes, size, &header);
+  if (*failure) return nullptr;
 
   const uint16_t bits = header.bits_per_pixel;
   bool supported;
@@ -552,13 +545,13 @@ ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
       supported = false;
   }
   if (!supported || header.width <= 0 || header.height == 0) {
-    ShowDibError(kDibConversionErrorText);
+    *failure = kDibConversionErrorText;
     return nullptr;
   }
   const uint64_t rows = header.height < 0 ? -static_cast<int64_t>(header.height) : header.height;
   const uint64_t pixels = static_cast<uint64_t>(header.width) * rows;
   if (pixels > kMaxDibPixels) {
-    ShowDibError(kDibOutOfMemoryText);
+    *failure = kDibOutOfMemoryText;
     return nullptr;
   }
 
@@ -567,26 +560,37 @@ ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
   uint8_t* data = static_cast<uint8_t*>(malloc(pixels * 3));
   if (!data) {
     // Broken codes are reported as such even when there is no memory for the pixels.
-    const char* failure = run_length ? DecodeRunLength<false>(bytes, size, header, nullptr) : nullptr;
-    ShowDibError(failure ? failure : kDibOutOfMemoryText);
+    const char* codes = run_length ? DecodeRunLength<false>(bytes, size, header, nullptr) : nullptr;
+    *failure = codes ? codes : kDibOutOfMemoryText;
     return nullptr;
   }
-  const char* failure =
+  *failure =
       run_length ? DecodeRunLength<true>(bytes, size, header, data) : DecodeUncompressed(bytes, size, header, data);
-  if (failure) {
+  if (*failure) {
     free(data);
-    ShowDibError(failure);
     return nullptr;
   }
   ImageRGB* image = static_cast<ImageRGB*>(malloc(sizeof(ImageRGB)));
   if (!image) {
     free(data);
-    ShowDibError(kDibOutOfMemoryText);
+    *failure = kDibOutOfMemoryText;
     return nullptr;
   }
   image->width = header.width;
   image->height = static_cast<int32_t>(rows);
   image->data = data;
+  return image;
+}
+
+ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name) {
+  // An empty file is one that cannot be opened as a bitmap at all.
+  if (size == 0 || !bytes) {
+    ShowOpenFailure(name);
+    return nullptr;
+  }
+  const char* failure = nullptr;
+  ImageRGB* image = DecodeDibBytesSilently(bytes, size, &failure);
+  if (!image) ShowDibError(failure);
   return image;
 }
 

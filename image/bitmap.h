@@ -22,6 +22,9 @@ void FreeImage(ImageRGB* image);
 // Decodes a bitmap file already in memory (size bytes at bytes, which may be null when size is 0). name is
 // only used in the open-failure message, which an empty file gets. Shows exactly one message box on failure.
 ImageRGB* DecodeDibBytes(const uint8_t* bytes, size_t size, const char* name);
+// Decodes a bitmap file in memory as DecodeDibBytes does but shows nothing, for the tools: none, with the text
+// of the message the game would show in *failure, when it does not decode.
+ImageRGB* DecodeDibBytesSilently(const uint8_t* bytes, size_t size, const char** failure);
 
 // The instructions the decoder may use: its plain loops only, those and SSSE3, or the best the processor has
 // (the default). Every choice gives the same pixels; the tests and the fuzz target decode with each and compare.

@@ -1,6 +1,7 @@
 // Levels and Blender, with the real Blender: a level built by a Blender script comes in through glTF and OBJ as
-// its geometry says, and the shipped level, exported, opens in Blender whole. Skipped, with the reason, where
-// Blender or its glTF exporter's numpy cannot run.
+// its geometry says, and the shipped level, exported as glTF or glTF Binary, opens in Blender whole and comes
+// back with a picture painted there. Skipped, with the reason, where Blender or its glTF exporter's numpy cannot
+// run.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "image/bitmap.h"
+#include "scene/textures.h"
 #include "tests/support/game_test.h"
 #include "tests/support/png_read.h"
 #include "tests/support/tool_run.h"
@@ -59,9 +62,14 @@ TEST_F(BlenderLevels, ALevelMadeInBlenderComesInThroughGltfAndObjAsItsGeometrySa
   for (const char* scene : {"level.gltf", "level.obj"}) {
     ToolRun run = RunTool(std::string("import ") + scene + " --out world.dat");
     ASSERT_EQ(run.exit_code, 0) << scene << ": " << run.err;
-    EXPECT_EQ(run.out.substr(0, run.out.find("\n18 triangles\n")),
+    EXPECT_EQ(run.out.substr(0, run.out.find("\ncrate.bmp: ")),
               "slot 0 (floor1): 2 triangles\nslot 2 (wall1): 4 triangles\nslot 3 (crate): 12 triangles\n"
               "bounds: x -8..16, y 0..1.2, z -8..16")
+        << scene << ": " << run.out;
+    // The crate's picture, which Blender saved beside both scenes, becomes its bitmap once.
+    EXPECT_NE(run.out.find(scene == std::string("level.gltf") ? "\ncrate.bmp: written from crate.png (4 x 4)\n"
+                                                              : "\ncrate.bmp: kept, crate.png has its pixels\n"),
+              std::string::npos)
         << scene << ": " << run.out;
     // The stray wall's two triangles stand in open ground; the wall in box 2 guards its west edge, and its east
     // edge, over two units away, has none.
@@ -83,17 +91,46 @@ TEST_F(BlenderLevels, ALevelMadeInBlenderComesInThroughGltfAndObjAsItsGeometrySa
   }
 }
 
-TEST_F(BlenderLevels, TheExportedShippedLevelOpensInBlender) {
+TEST_F(BlenderLevels, TheExportedShippedLevelOpensInBlenderAndComesBackWithAPaintedPicture) {
   const std::string data = SourceDir() + "/data";
-  ToolRun exported = RunTool("export '" + data + "/world.dat' --out valley.gltf");
-  ASSERT_EQ(exported.exit_code, 0) << exported.err;
-  ASSERT_TRUE(RunBlender("-P '" + Scripts() + "open_level.py' -- valley.gltf")) << ReadFileBytes("blender.txt");
-  // A mesh per run of one slot (65), a material per slot used (14), and the collision outlines and start
-  // arrow with their material.
-  EXPECT_NE(ReadFileBytes("blender.txt")
-                .find("opened: 67 meshes, 15 materials, 1784 faces, 48 collision edges, 14 pictures\n"),
-            std::string::npos)
-      << ReadFileBytes("blender.txt");
+  std::vector<std::string> bitmaps;
+  for (int slot = 0; slot < 16; ++slot) {
+    bitmaps.push_back(ReadFileBytes(data + "/" + SceneTextureFile(slot)));
+    directory_.Write(SceneTextureFile(slot), bitmaps.back());
+  }
+  std::filesystem::create_directory("painted");
+  for (const std::string scene : {"valley.gltf", "valley.glb"}) {
+    ToolRun exported = RunTool("export '" + data + "/world.dat' --out " + scene);
+    ASSERT_EQ(exported.exit_code, 0) << exported.err;
+    ASSERT_TRUE(RunBlender("-P '" + Scripts() + "open_level.py' -- " + scene + " painted/" + scene))
+        << ReadFileBytes("blender.txt");
+    // A mesh per run of one slot (65), a material per slot used (14), and the collision outlines and start
+    // arrow with their material.
+    EXPECT_NE(ReadFileBytes("blender.txt")
+                  .find("opened: 67 meshes, 15 materials, 1784 faces, 48 collision edges, 14 pictures\n"),
+              std::string::npos)
+        << scene << ": " << ReadFileBytes("blender.txt");
+    // The painted picture comes back pixel for pixel, bottom row first as Blender shows it; the others are kept.
+    ToolRun imported = RunTool("import painted/" + scene + " --out world.dat");
+    ASSERT_EQ(imported.exit_code, 0) << imported.err;
+    EXPECT_NE(imported.out.find("\nwall1.bmp: written from wall1"), std::string::npos) << imported.out;
+    EXPECT_EQ(Count(imported.out, ": kept, "), 13u) << imported.out;
+    ImageRGB* wall = LoadBitmapFile("wall1.bmp");
+    ASSERT_NE(wall, nullptr);
+    ASSERT_EQ(std::make_pair(wall->width, wall->height), std::make_pair(128, 128));
+    for (int y = 0, i = 0; y < 128; ++y) {
+      for (int x = 0; x < 128; ++x, i += 3) {
+        ASSERT_EQ(std::vector<int>(wall->data + i, wall->data + i + 3),
+                  std::vector<int>({(x + 2 * y) % 256, 3 * x % 256, 2 * y % 256}))
+            << scene << ": pixel " << x << ", " << y;
+      }
+    }
+    FreeImage(wall);
+    for (int slot = 0; slot < 16; ++slot) {
+      EXPECT_EQ(ReadFileBytes(SceneTextureFile(slot)) == bitmaps[slot], slot != 2) << scene << SceneTextureFile(slot);
+    }
+    directory_.Write("wall1.bmp", bitmaps[2]);
+  }
 }
 
 }  // namespace

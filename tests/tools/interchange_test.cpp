@@ -1,5 +1,5 @@
 // gorvane-assets import and export, run as a level maker runs them: materials to slots, what a bad scene gets,
-// and the shipped level through glTF and back.
+// the materials' pictures as the slots' bitmaps, and the shipped level through glTF and back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 
 #include "image/bitmap.h"
 #include "scene/world_reader.h"
+#include "tests/image/bmp_files.h"
 #include "tests/support/png_read.h"
 #include "tests/support/tool_run.h"
 
@@ -61,11 +62,13 @@ TEST_F(SceneTool, MaterialsTakeSlotsByNameByTextureOrByTheSlotOption) {
                                     ObjSquare(9, 2, false) + "o Rocks\nusemtl rock\n" + ObjSquare(13, 3, true) +
                                     "l 1 2\n");
   directory_.Write("world.dat", "NUMPOLLIES 0\n");
-  ToolRun run = RunTool("import level.obj --out world.dat --scale 2 --slot GRASS=green --slot rock.002=10");
+  ToolRun run = RunTool("import level.obj --out world.dat --scale 2 --slot GRASS=green --slot rock.002=10 --no-bitmaps");
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out.substr(0, run.out.find("8 triangles\n")),
             "slot 2 (wall1): 2 triangles\nslot 3 (crate): 2 triangles\nslot 6 (green): 2 triangles\n"
-            "slot 10 (brick1): 2 triangles\nbounds: x 0..2, y 0..6, z -2..0\n");
+            "slot 10 (brick1): 2 triangles\nbounds: x 0..2, y 0..6, z -2..0\nbitmaps left alone: all sixteen "
+            "(--no-bitmaps)\n");
+  EXPECT_FALSE(std::filesystem::exists("crate.bmp"));
   EXPECT_NE(run.out.find("\ncollision: "), std::string::npos) << run.out;
   EXPECT_NE(run.err.find("1 line skipped (in Rocks)"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("Lawn has no texture coordinates"), std::string::npos) << run.err;
@@ -113,11 +116,154 @@ TEST_F(SceneTool, BadScenesExit1AndLeaveTheWorldAsItWas) {
   }
 }
 
-TEST_F(SceneTool, TheShippedLevelComesBackFromGltfTriangleForTriangle) {
+// Nothing is left of the files an import writes beside their places first.
+void ExpectNoTemporaries(const std::string& label) {
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    EXPECT_EQ(entry.path().string().find(".new"), std::string::npos) << label << entry.path();
+  }
+}
+
+TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten) {
+  if (!bmp_test::HaveConvert()) GTEST_SKIP() << bmp_test::kConvert << " is not installed";
+  // Made by an independent encoder: a palette PNG in a folder with a space, a 16-bit grey PNG whose values an
+  // 8-bit cut would get wrong, a half-transparent PNG, a JPEG, and sizes the game's OpenGL does not take.
+  directory_.Write("quad.bmp", bmp::QuadrantPicture(8, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00}));
+  const int levels[4][4] = {{10, 90, 170, 240}, {20, 80, 160, 250}, {30, 70, 150, 200}, {40, 60, 140, 0}};
+  std::string grey = "P5 4 4 65535\n", grey_rgb;
+  for (int row = 0; row < 4; ++row) {
+    for (int x : levels[row]) grey += {static_cast<char>((257 * x + 200) >> 8), static_cast<char>((257 * x + 200) & 0xFF)};
+    // Rounded up, where cutting to the high byte would not; the bitmap's rows bottom first.
+    for (int x : levels[3 - row]) grey_rgb.append(3, static_cast<char>(x + 1));
+  }
+  directory_.Write("grey.pgm", grey);
+  std::filesystem::create_directories("textures/sub dir");
+  for (const char* make : {"quad.bmp 'textures/sub dir/Quad.png'", "grey.pgm grey16.png", "quad.bmp quad.jpg",
+                           "quad.bmp -alpha set -channel A -evaluate set 50% +channel rgba.png",
+                           "-size 12x4 xc:red wide.png", "-size 2048x4 xc:red huge.png", "-size 2x2 xc:red tiny.png"}) {
+    ASSERT_TRUE(bmp_test::Convert(make)) << make;
+  }
+  // crate (slot 3), wall1 and a copy of it (slot 2), energy (slot 9, the status bars): a square each.
+  std::string obj = "mtllib level.mtl\n";
+  const char* materials[] = {"crate", "wall1", "wall1.001", "energy"};
+  for (int i = 0; i < 4; ++i) obj += std::string("usemtl ") + materials[i] + "\n" + ObjSquare(4 * i + 1, i, true);
+  directory_.Write("level.obj", obj);
+  struct Case {
+    const char* images[4];  // of crate, wall1, wall1.001, energy; null: none
+    const char* options;
+    int exit_code;
+    const char* says;
+    const char* written;  // the bitmaps that change, in slot order
+  } cases[] = {
+      {{"textures/sub%20dir/Quad.png", "grey16.png", "grey16.png", "quad.jpg"}, "", 0,
+       "\nwall1.bmp: written from grey16.png (4 x 4)\ncrate.bmp: written from textures/sub%20dir/Quad.png (8 x 4)\n"
+       "bitmaps left alone: floor1.bmp, ", "wall1.bmp crate.bmp"},
+      {{"rgba.png", "quad.jpg", nullptr, nullptr}, "", 0, "rgba.png: 32 pixels are not wholly opaque; the game "
+       "draws no transparency, so the alpha channel is dropped", "wall1.bmp crate.bmp"},
+      {{"rgba.png", "wide.png", nullptr, nullptr}, "", 1, "wide.png is 12 x 4 pixels; the game's textures have "
+       "sides that are powers of two from 4 to 1024: 8 or 16 wide and 4 high would do (--resize-images scales it "
+       "to 16 x 4)", ""},
+      {{"rgba.png", "wide.png", nullptr, nullptr}, "--resize-images", 0, "wall1.bmp: written from wide.png scaled from 12 x 4 (16 x 4)",
+       "wall1.bmp crate.bmp"},
+      {{"huge.png", nullptr, nullptr, nullptr}, "", 1, "1024 wide and 4 high would do", ""},
+      {{"tiny.png", nullptr, nullptr, nullptr}, "", 1, "4 wide and 4 high would do", ""},
+      {{"quad.jpg", "grey16.png", "rgba.png", nullptr}, "", 1, "slot 2 (wall1) has one bitmap, but its materials "
+       "\"wall1\" and \"wall1.001\" have different images: grey16.png and rgba.png", ""},
+      {{"missing.png", nullptr, nullptr, nullptr}, "", 1, "the material \"crate\": its image missing.png cannot be "
+       "read", ""},
+      {{"quad.jpg", nullptr, nullptr, nullptr}, "--no-bitmaps", 0, "bitmaps left alone: all sixteen", ""},
+  };
+  for (const Case& c : cases) {
+    std::string mtl;
+    for (int i = 0; i < 4; ++i) {
+      mtl += std::string("newmtl ") + materials[i] + "\n" + (c.images[i] ? "map_Kd " + std::string(c.images[i]) + "\n" : "");
+    }
+    directory_.Write("level.mtl", mtl);
+    WriteSceneBitmaps();
+    directory_.Write("world.dat", "as it was");
+    std::vector<std::string> before;
+    for (int slot = 0; slot < 16; ++slot) before.push_back(ReadFileBytes(SceneTextureFile(slot)));
+    ToolRun run = RunTool("import level.obj --out world.dat " + std::string(c.options));
+    const std::string label = mtl + c.options;
+    EXPECT_EQ(run.exit_code, c.exit_code) << label << run.err;
+    EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << label << run.out << run.err;
+    std::string written;
+    for (int slot = 0; slot < 16; ++slot) {
+      if (ReadFileBytes(SceneTextureFile(slot)) == before[slot]) continue;
+      written.append(written.empty() ? "" : " ").append(SceneTextureFile(slot));
+      ImageRGB* bitmap = LoadBitmapFile(SceneTextureFile(slot));
+      ASSERT_NE(bitmap, nullptr) << label << SceneTextureFile(slot);
+      const char* image = c.images[slot == 3 ? 0 : 1];
+      const std::string file = std::filesystem::path(image).filename() == "Quad.png" ? "'textures/sub dir/Quad.png'" : image;
+      const std::string reference = image == std::string("grey16.png") ? grey_rgb : bmp_test::ReferenceRgb(file, bitmap->width, bitmap->height);
+      // Two JPEG decoders may differ a little; a scaled picture has no reference but its size.
+      const int tolerance = file == "quad.jpg" ? 3 : 0;
+      EXPECT_EQ(bitmap->width, file == "wide.png" ? 16 : file == "grey16.png" ? 4 : 8) << label;
+      for (size_t i = 0; file != "wide.png" && i < reference.size(); ++i) {
+        ASSERT_LE(std::abs(bitmap->data[i] - static_cast<uint8_t>(reference[i])), tolerance) << label << i;
+      }
+      FreeImage(bitmap);
+    }
+    EXPECT_EQ(written, c.written) << label;
+    EXPECT_EQ(ReadFileBytes("world.dat") == "as it was", c.exit_code != 0) << label;
+    ExpectNoTemporaries(label);
+  }
+  // A bitmap that cannot be replaced (a folder stands in its place) stops the import before the world is.
+  directory_.Write("world.dat", "as it was");
+  std::filesystem::remove("crate.bmp");
+  std::filesystem::create_directories("crate.bmp/in the way");
+  ToolRun run = RunTool("import level.obj --out world.dat");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("crate.bmp: cannot be replaced"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFileBytes("world.dat"), "as it was");
+  ExpectNoTemporaries("a folder in the way");
+}
+
+// The same triangles in the same order, which decides what shows where faces share a plane: every number as the
+// game read it.
+void ExpectSameTriangles(const std::string& level, const std::string& back_file) {
+  const std::vector<WorldTriangle> triangles = Loaded(level);
+  const std::vector<WorldTriangle> back = Loaded(back_file);
+  ASSERT_EQ(back.size(), triangles.size()) << level;
+  for (size_t i = 0; i < back.size(); ++i) {
+    ASSERT_EQ(memcmp(&back[i], &triangles[i], sizeof(WorldTriangle)), 0) << level << ", triangle " << i;
+  }
+}
+
+TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBitmapForBitmap) {
   const std::string data = SourceDir() + "/data";
-  std::filesystem::create_directory("scene");
-  ToolRun exported = RunTool("export '" + data + "/world.dat' --out scene/valley.gltf");
-  ASSERT_EQ(exported.exit_code, 0) << exported.err;
+  // The level's folder holds the shipped bitmaps; the import finds them there.
+  std::vector<std::string> bitmaps;
+  std::vector<std::filesystem::file_time_type> stamps;
+  std::filesystem::create_directory("level");
+  for (int slot = 0; slot < 16; ++slot) {
+    const std::string bitmap = std::string("level/") + SceneTextureFile(slot);
+    bitmaps.push_back(ReadFileBytes(data + "/" + SceneTextureFile(slot)));
+    directory_.Write(bitmap, bitmaps.back());
+    stamps.push_back(std::filesystem::last_write_time(bitmap));
+  }
+  for (const char* scene : {"scene/valley.gltf", "one/valley.glb"}) {
+    std::filesystem::create_directory(std::filesystem::path(scene).parent_path());
+    ToolRun exported = RunTool("export '" + data + "/world.dat' --out " + scene);
+    ASSERT_EQ(exported.exit_code, 0) << exported.err;
+    ToolRun imported = RunTool(std::string("import ") + scene + " --out level/world.dat");
+    ASSERT_EQ(imported.exit_code, 0) << imported.err;
+    EXPECT_NE(imported.out.find("\ncollision: 0 walls in open ground, 0 edge stretches with no wall\n"),
+              std::string::npos)
+        << imported.out;
+    EXPECT_NE(imported.err.find("51 lines skipped (in collision, start)"), std::string::npos) << imported.err;
+    ExpectSameTriangles(data + "/world.dat", "level/world.dat");
+    // Every bitmap as it was, its time stamp too, so that the preview reads none of them again.
+    EXPECT_NE(imported.out.find("\nlevel/wall1.bmp: kept, wall1.png"), std::string::npos) << imported.out;
+    EXPECT_NE(imported.out.find("\nbitmaps left alone: energy.bmp, pressX.bmp (not a world surface)\n"),
+              std::string::npos) << imported.out;
+    for (int slot = 0; slot < 16; ++slot) {
+      const std::string bitmap = std::string("level/") + SceneTextureFile(slot);
+      EXPECT_EQ(ReadFileBytes(bitmap), bitmaps[slot]) << scene << " " << bitmap;
+      EXPECT_EQ(std::filesystem::last_write_time(bitmap), stamps[slot]) << scene << " " << bitmap;
+    }
+  }
+  // A .glb is the level in one file.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("one"), std::filesystem::directory_iterator()), 1);
   const std::string gltf = ReadFileBytes("scene/valley.gltf");
   for (const char* part : {"\"name\": \"collision\"", "\"name\": \"start\"", "\"mode\": 1", "\"uri\": \"wall1.png\""}) {
     EXPECT_NE(gltf.find(part), std::string::npos) << part;
@@ -134,28 +280,12 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfTriangleForTriangle) {
   }
   FreeImage(bitmap);
 
-  ToolRun imported = RunTool("import scene/valley.gltf --out world.dat");
-  ASSERT_EQ(imported.exit_code, 0) << imported.err;
-  EXPECT_NE(imported.out.find("\ncollision: 0 walls in open ground, 0 edge stretches with no wall\n"),
-            std::string::npos)
-      << imported.out;
-  EXPECT_NE(imported.err.find("51 lines skipped (in collision, start)"), std::string::npos) << imported.err;
   // Beside it, numbers a float away from short ones, at the ends of the range and of the fast digits, and -0.
   directory_.Write("tricky.dat", "NUMPOLLIES 1\n3\n0.49999997 0.50000006 -0 0.1 0.25\n1e-07 123456.79 -3.3917 "
                                  "16777216 -1.0417\n1.17549435e-38 -7.0000005 3e+38 0.33333334 0.1833\n");
   ASSERT_EQ(RunTool("export tricky.dat --out scene/tricky.gltf").exit_code, 0);
   ASSERT_EQ(RunTool("import scene/tricky.gltf --out tricky-back.dat").exit_code, 0);
-  // The same triangles in the same order, which decides what shows where faces share a plane: every number
-  // as the game read it.
-  for (const auto& [level, back_file] :
-       {std::pair{data + "/world.dat", "world.dat"}, {"tricky.dat", "tricky-back.dat"}}) {
-    const std::vector<WorldTriangle> triangles = Loaded(level);
-    const std::vector<WorldTriangle> back = Loaded(back_file);
-    ASSERT_EQ(back.size(), triangles.size()) << level;
-    for (size_t i = 0; i < back.size(); ++i) {
-      ASSERT_EQ(memcmp(&back[i], &triangles[i], sizeof(WorldTriangle)), 0) << level << ", triangle " << i;
-    }
-  }
+  ExpectSameTriangles("tricky.dat", "tricky-back.dat");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// gorvane-assets export WORLD --out DIR/NAME.gltf: writes the level as a glTF scene to edit in a modelling tool,
-// with each slot's texture beside it as a PNG, decoded by the game's own decoder from the bitmaps in WORLD's
-// folder.
+// gorvane-assets export WORLD --out DIR/NAME.gltf|DIR/NAME.glb: writes the level as a glTF scene to edit in a
+// modelling tool, with each slot's texture as a PNG, decoded by the game's own decoder from the bitmaps in WORLD's
+// folder: beside a .gltf, inside a .glb.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,22 +13,23 @@
 #include "tools/commands/commands.h"
 #include "tools/interchange/level_export.h"
 #include "tools/interchange/scene_import.h"
+#include "tools/interchange/staged_files.h"
 #include "tools/support/files.h"
 #include "tools/support/messages.h"
 #include "tools/support/png_file.h"
 
 namespace {
 
-// Decodes the slot's bitmap from the level's folder and writes it as STEM.png into the scene's folder; false,
-// with the reason on standard error, when the bitmap does not decode or the picture cannot be written.
-bool WriteSlotPicture(int slot, const std::filesystem::path& bitmap_dir, const std::filesystem::path& out_dir) {
+// Decodes the slot's bitmap from the level's folder into a PNG file's bytes; empty, with the reason on standard
+// error, when the bitmap does not decode.
+std::string SlotPicture(int slot, const std::filesystem::path& bitmap_dir) {
   const std::string bitmap = (bitmap_dir / SceneTextureFile(slot)).string();
   ImageRGB* image = LoadBitmapFile(bitmap.c_str());
   if (!image) {
     PrintShownMessages();
     fprintf(stderr, "gorvane-assets: %s did not load: the material %s gets no texture\n", bitmap.c_str(),
             SlotStem(slot).c_str());
-    return false;
+    return {};
   }
   // The bitmap's rows are stored bottom-up, a PNG's top row first.
   const size_t row = static_cast<size_t>(image->width) * 3;
@@ -37,11 +38,9 @@ bool WriteSlotPicture(int slot, const std::filesystem::path& bitmap_dir, const s
     memcpy(rgb.data() + row * static_cast<size_t>(image->height - 1 - y), image->data + row * static_cast<size_t>(y),
            row);
   }
-  const std::string png = (out_dir / (SlotStem(slot) + ".png")).string();
-  const bool written = WritePng(png, rgb, image->width, image->height);
+  std::string png = PngBytes(rgb, image->width, image->height);
   FreeImage(image);
-  if (!written) fprintf(stderr, "gorvane-assets: %s: cannot write the file\n", png.c_str());
-  return written;
+  return png;
 }
 
 }  // namespace
@@ -50,7 +49,7 @@ int RunExportCommand(int argc, char** argv) {
   if (argc != 3 || strcmp(argv[1], "--out") != 0 || argv[0][0] == '-') return CommandUsage("export");
   const char* world_path = argv[0];
   const std::filesystem::path out = argv[2];
-  if (out.extension() != ".gltf" || out.stem().empty()) return CommandUsage("export");
+  if ((out.extension() != ".gltf" && out.extension() != ".glb") || out.stem().empty()) return CommandUsage("export");
 
   std::string bytes;
   if (!ReadWholeFile(world_path, &bytes)) {
@@ -87,11 +86,25 @@ int RunExportCommand(int argc, char** argv) {
     ReleaseWorld(&world);
     return 1;
   }
-  bool textured[kSceneTextureCount] = {};
+  std::string pngs[kSceneTextureCount];
   const std::vector<int> slots = SlotsUsed(world);
-  for (int slot : slots) textured[slot] = WriteSlotPicture(slot, bitmap_dir, out_dir);
   std::string error;
-  const bool exported = ExportLevel(world, out.string(), textured, &error);
+  // A .gltf names its pictures beside it; a .glb holds them.
+  StagedFiles pictures;
+  for (int slot : slots) {
+    pngs[slot] = SlotPicture(slot, bitmap_dir);
+    const std::string png = (out_dir / (SlotStem(slot) + ".png")).string();
+    if (out.extension() == ".gltf" && !pngs[slot].empty() && !pictures.Stage(png, pngs[slot], &error)) {
+      fprintf(stderr, "gorvane-assets: %s: the material %s gets no texture\n", error.c_str(), SlotStem(slot).c_str());
+      pngs[slot].clear();
+    }
+  }
+  if (!pictures.Commit(&error)) {
+    fprintf(stderr, "gorvane-assets: %s\n", error.c_str());
+    ReleaseWorld(&world);
+    return 1;
+  }
+  const bool exported = ExportLevel(world, out.string(), pngs, &error);
   const int32_t count = world.triangle_count;
   const size_t meshes = SlotRuns(world).size();
   ReleaseWorld(&world);

@@ -21,8 +21,9 @@ const Command kCommands[] = {
     {"ms3d", "FILE [--png OUT [--yaw DEGREES]]", RunMs3dCommand},
     {"view", std::string("DATA_DIR ") + kPlaceUsage + " [--title] [--png OUT] [--time N]", RunViewCommand},
     {"walk", std::string("DATA_DIR ") + kPlaceUsage + " [--sound]", RunWalkCommand},
-    {"import", "SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...", RunImportCommand},
-    {"export", "WORLD --out DIR/NAME.gltf", RunExportCommand},
+    {"import", "SCENE --out WORLD [--scale S] [--slot NAME=SLOT]... [--resize-images | --no-bitmaps]",
+     RunImportCommand},
+    {"export", "WORLD --out DIR/NAME.gltf|DIR/NAME.glb", RunExportCommand},
 };
 
 int Usage() {

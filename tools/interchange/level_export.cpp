@@ -50,6 +50,19 @@ aiMaterial* NamedMaterial(const std::string& name) {
   return material;
 }
 
+// A PNG file's bytes as a texture the scene holds.
+aiTexture* PngTexture(const std::string& name, const std::string& png) {
+  aiTexture* texture = new aiTexture();
+  // A height of 0 says that the texels are a file's bytes, as many as the width, in the format of the hint.
+  texture->mWidth = static_cast<unsigned>(png.size());
+  texture->mHeight = 0;
+  strcpy(texture->achFormatHint, "png");
+  texture->mFilename = name;
+  texture->pcData = new aiTexel[(png.size() + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
+  memcpy(texture->pcData, png.data(), png.size());
+  return texture;
+}
+
 // Triangles first to last (a run of one slot), each corner a vertex shared where the numbers agree.
 aiMesh* RunMesh(const World& world, int32_t first, int32_t last, const std::string& name, unsigned material) {
   std::vector<WorldVertex> vertices;
@@ -137,8 +150,9 @@ std::vector<int32_t> SlotRuns(const World& world) {
   return starts;
 }
 
-bool ExportLevel(const World& world, const std::string& gltf_path, const bool (&textured)[kSceneTextureCount],
+bool ExportLevel(const World& world, const std::string& gltf_path, const std::string (&pngs)[kSceneTextureCount],
                  std::string* error) {
+  const bool binary = gltf_path.size() >= 4 && gltf_path.compare(gltf_path.size() - 4, 4, ".glb") == 0;
   const std::vector<int> slots = SlotsUsed(world);
   // One mesh per run of triangles that share a slot, in the world's order: the game draws in file order, and
   // where two faces lie in one plane the later one shows, so the order comes back as it went out.
@@ -151,14 +165,25 @@ bool ExportLevel(const World& world, const std::string& gltf_path, const bool (&
   scene->mNumMeshes = static_cast<unsigned>(runs.size() + 2);
   scene->mMeshes = new aiMesh*[scene->mNumMeshes];
   unsigned material_of[kSceneTextureCount] = {};
+  std::vector<aiTexture*> held;
   for (unsigned i = 0; i < slots.size(); ++i) {
     const std::string stem = SlotStem(slots[i]);
+    const std::string& png = pngs[slots[i]];
     scene->mMaterials[i] = NamedMaterial(stem);
-    if (textured[slots[i]]) {
-      const aiString file(stem + ".png");
+    if (!png.empty()) {
+      // A picture held in the scene is named by its place among the scene's textures: "*0", "*1"...
+      std::string name = binary ? "*" : stem + ".png";
+      if (binary) name += std::to_string(held.size());
+      const aiString file(name);
       scene->mMaterials[i]->AddProperty(&file, AI_MATKEY_TEXTURE(aiTextureType_DIFFUSE, 0));
     }
+    if (binary && !png.empty()) held.push_back(PngTexture(stem + ".png", png));
     material_of[slots[i]] = i;
+  }
+  if (!held.empty()) {
+    scene->mNumTextures = static_cast<unsigned>(held.size());
+    scene->mTextures = new aiTexture*[held.size()];
+    std::copy(held.begin(), held.end(), scene->mTextures);
   }
   // Named as a modelling tool names copies: wall1, wall1.001, wall1.002, ...
   int copies[kSceneTextureCount] = {};
@@ -188,7 +213,7 @@ bool ExportLevel(const World& world, const std::string& gltf_path, const bool (&
       aiMatrix4x4(1, 0, 0, start.player_x, 0, 1, 0, 0, 0, 0, 1, start.player_z, 0, 0, 0, 1);
 
   Assimp::Exporter exporter;
-  if (exporter.Export(scene.get(), "gltf2", gltf_path) != AI_SUCCESS) {
+  if (exporter.Export(scene.get(), binary ? "glb2" : "gltf2", gltf_path) != AI_SUCCESS) {
     *error = gltf_path + ": cannot be written: " + exporter.GetErrorString();
     return false;
   }

@@ -198,8 +198,10 @@ bool ImportScene(const std::string& path, const ImportOptions& options, Imported
 
   const std::vector<int> slots = MaterialSlots(scene, options);
   std::map<unsigned, std::set<std::string>> unmatched;  // material index: the meshes that use it
+  std::vector<bool> used(scene->mNumMaterials);
   for (const Placement& placement : placements) {
     const aiMesh* mesh = scene->mMeshes[placement.mesh];
+    if (mesh_triangles[placement.mesh] > 0) used[mesh->mMaterialIndex] = true;
     if (slots[mesh->mMaterialIndex] < 0 && mesh_triangles[placement.mesh] > 0) {
       unmatched[mesh->mMaterialIndex].insert(SourceName(placement, mesh));
     }
@@ -220,6 +222,7 @@ bool ImportScene(const std::string& path, const ImportOptions& options, Imported
     return false;
   }
 
+  imported->pictures = FindMaterialPictures(scene, path, slots, used);
   const bool top_down = ReadsTopDownTextureCoordinates(scene);
   imported->triangles.reserve(triangles);
   for (const Placement& placement : placements) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene/world.h"
+#include "tools/interchange/scene_pictures.h"
 
 // The most triangles a world file may hold: the 32-bit game's loader keeps them in one array whose size in
 // bytes must fit a 32-bit pointer difference (64 bytes a triangle), which is fewer than the header's count
@@ -42,6 +43,8 @@ struct ImportedScene {
   std::vector<ImportedTriangle> triangles;
   // The node's name (or the mesh's) of each placed mesh that gave triangles.
   std::vector<std::string> sources;
+  // The images the used materials name, each with its material's slot.
+  std::vector<MaterialPicture> pictures;
   // What the level maker should know that does not stop the import, one line each.
   std::vector<std::string> warnings;
 };

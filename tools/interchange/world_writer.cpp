@@ -1,10 +1,6 @@
 #include "tools/interchange/world_writer.h"
 
-#include <unistd.h>
-
 #include <bit>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -125,32 +121,4 @@ std::string WorldFileText(const ImportedScene& scene, std::string_view origin) {
     }
   }
   return text;
-}
-
-bool ReplaceFile(const std::string& path, const std::string& bytes, std::string* error) {
-  // Beside the file, so that the rename stays on one file system; named by the process, so that two imports
-  // into the same directory do not meet.
-  const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
-  FILE* file = fopen(temporary.c_str(), "wbx");
-  if (!file) {
-    *error = temporary + ": cannot be created (" + strerror(errno) + ")";
-    return false;
-  }
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && fflush(file) == 0;
-  int failure = ok ? 0 : errno;
-  if (fclose(file) != 0 && ok) {
-    ok = false;
-    failure = errno;
-  }
-  if (!ok) {
-    *error = temporary + ": cannot be written (" + strerror(failure) + ")";
-    remove(temporary.c_str());
-    return false;
-  }
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    *error = path + ": cannot be replaced (" + strerror(errno) + ")";
-    remove(temporary.c_str());
-    return false;
-  }
-  return true;
 }

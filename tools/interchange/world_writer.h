@@ -1,4 +1,4 @@
-// Writing world files that the game's loader reads back to the bit, and replacing a file only by a whole one.
+// Writing world files that the game's loader reads back to the bit.
 #pragma once
 
 #include <string>
@@ -10,7 +10,3 @@
 // source's triangles under a comment with its name. Every number is written in the shortest form that reads back
 // as the same float.
 std::string WorldFileText(const ImportedScene& scene, std::string_view origin);
-
-// Writes bytes into a new file beside path, then renames it over path, so that an existing file is replaced
-// only by a complete one. False, with the reason in *error and nothing left behind, when it cannot.
-bool ReplaceFile(const std::string& path, const std::string& bytes, std::string* error);
