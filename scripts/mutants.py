@@ -57,6 +57,7 @@ SWAPS = {'&&': '||', '||': '&&', 'true': 'false', 'false': 'true', '+=': '-=', '
          '--': '++', 'min': 'max', 'max': 'min', 'fmin': 'fmax', 'fmax': 'fmin'}
 CONDITION_STOPS = {',', ';', '{', '}', '?', ':', 'return', 'throw', 'co_return', '=', '+=', '-=', '*=', '/=',
                    '%=', '&=', '|=', '^=', '<<=', '>>='}
+LOGIC_STOPS = CONDITION_STOPS | {'&&', '||'}
 
 
 class Tok:
@@ -131,9 +132,12 @@ def Mutations(source):
             out += [('comparison', edit(r)) for r in COMPARISONS[t.text]]
         elif t.kind == 'number':
             out += [('constant', edit(r)) for r in Neighbours(t.text)]
+        elif t.text in ('&&', '||') and not (prev and prev.text in ('auto', 'const', '>')):
+            # In brackets of their own, so that a && among ||s is not refused by the warning about it.
+            first, last = Reach(toks, partner, i, -1, LOGIC_STOPS), Reach(toks, partner, i, 1, LOGIC_STOPS)
+            out.append(('swap', [(toks[first].start, toks[first].start, '('), (t.start, t.end, SWAPS[t.text]),
+                                 (toks[last].end, toks[last].end, ')')]))
         elif t.text in SWAPS and (t.kind == 'op' or t.text in ('true', 'false') or (nxt and nxt.text == '(')):
-            if t.text == '&&' and prev and prev.text in ('auto', 'const', '>'):
-                continue
             out.append(('swap', edit(SWAPS[t.text])))
         elif t.text in '+-' and t.kind == 'op' and prev and (
                 prev.kind == 'number' or (prev.kind == 'ident' and prev.text not in KEYWORDS)
@@ -158,18 +162,24 @@ def Mutations(source):
             out.append(('negate ' + t.text, [(toks[j].start, toks[j].start, '!('),
                                              (toks[close - 1].end, toks[close - 1].end, ')')]))
         elif t.text == '?' and t.kind == 'op':
-            k = i - 1
-            # Back to what the condition binds less tightly than: an open bracket, a comma, an assignment...
-            while k >= 0 and toks[k].text not in CONDITION_STOPS and toks[k].text not in '([{':
-                k = partner[k] - 1 if toks[k].text in ')]' and k in partner else k - 1
-            if k + 1 < i:
-                out.append(('negate ?:', [(toks[k + 1].start, toks[k + 1].start, '!('),
+            first = Reach(toks, partner, i, -1, CONDITION_STOPS)
+            if first < i:
+                out.append(('negate ?:', [(toks[first].start, toks[first].start, '!('),
                                           (toks[i - 1].end, toks[i - 1].end, ')')]))
         if t.kind == 'ident' and (t.text not in KEYWORDS or t.text == 'this') and StatementStart(toks, partner, i):
             end = CallStatementEnd(toks, partner, i)
             if end is not None:
                 out.append(('drop call', [(t.start, toks[end].end, '{}')]))
     return out
+
+
+def Reach(toks, partner, i, step, stops):
+    """The last token of the operand on one side of operator i (step -1 left, 1 right): it ends at an open
+    bracket or at anything that binds less tightly (stops)."""
+    k, ends = i + step, '([{' if step < 0 else ')]}'
+    while 0 <= k < len(toks) and toks[k].text not in stops and toks[k].text not in ends:
+        k = partner[k] + step if toks[k].text in '()[]{}' and k in partner else k + step
+    return k - step
 
 
 def Depth(toks, partner, first, k):
@@ -185,9 +195,11 @@ def Neighbours(literal):
     body = literal.replace("'", '')
     m = re.fullmatch(r'(0[xX][0-9a-fA-F]+|\d+)([uUlL]*)', body)
     if m:
-        value = int(m.group(1), 0)
-        write = (lambda v: hex(v)) if m.group(1)[:2] in ('0x', '0X') else str
-        values = [value + 1] + ([value - 1] if value > 0 or not m.group(2) else [])
+        digits = m.group(1)
+        base = 16 if digits[:2] in ('0x', '0X') else 8 if digits[0] == '0' and len(digits) > 1 else 10
+        value, write = int(digits, base), {16: hex, 8: lambda v: '0' + format(v, 'o'), 10: str}[base]
+        # Not below 0: where an integer 0 may go negative, the comparisons' mutants find it.
+        values = [value + 1] + ([value - 1] if value > 0 else [])
     else:
         m = re.fullmatch(r'([\d.]+(?:[eE][+-]?\d+)?)([fFlL]?)', body)
         if not m:
@@ -316,7 +328,7 @@ def Run(command, cwd, timeout):
     """Runs a command in a process group of its own, killed whole when it runs too long or we are stopped.
     Returns (exit status or None on timeout, output)."""
     proc = subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                            start_new_session=True)
+                            errors='replace', start_new_session=True)
     try:
         out, _ = proc.communicate(timeout=timeout)
         return proc.returncode, out
@@ -364,11 +376,12 @@ def Build(build, targets, timeout=1800):
     return status == 0, out
 
 
-def Test(build, tests, timeout):
-    """Runs the tests, stopping at the first that fails; returns ({test: (status, seconds)}, output)."""
+def Test(tree, preset, tests, timeout):
+    """Runs the tests through their preset (which gives them their environment), stopping at the first that
+    fails; returns ({test: (status, seconds)}, output)."""
     regex = '^(' + '|'.join(re.escape(t) for t in tests) + ')$'
-    status, out = Run(['ctest', '--timeout', str(timeout), '--stop-on-failure', '-R', regex], build,
-                      timeout * len(tests) + 60)
+    status, out = Run(['ctest', '--preset', preset, '--timeout', str(timeout), '--stop-on-failure', '-R', regex],
+                      tree, timeout * len(tests) + 60)
     results = {m.group(1): (m.group(2).strip('* '), float(m.group(3)))
                for m in re.finditer(r'Test +#\d+: (\S+) \.+ *([^\d]+?) +([\d.]+) sec', out)}
     if status is None:
@@ -387,7 +400,7 @@ def Main():
                         'ones the folder map names')
     parser.add_argument('--timeout', type=float, help='seconds a test may take on a mutant '
                         '(default: five times the unmutated run, and 30 more)')
-    parser.add_argument('--preset', default='dev', help='the configure preset of the copy (default dev)')
+    parser.add_argument('--preset', default='dev', help='the preset the copy is configured, built and tested with (default dev)')
     parser.add_argument('--work', default=str(ROOT / 'build/mutants'), help='where the copy and its build live')
     parser.add_argument('--list', action='store_true', help='list the drawn mutants without running them')
     args = parser.parse_args()
@@ -444,7 +457,7 @@ def Main():
         built, out = Build(build, sorted({t for ts in targets.values() for t in ts}))
         if not built:
             sys.exit(out + '\nmutants: the unmutated copy does not build')
-        results, out = Test(build, all_tests, 3600)
+        results, out = Test(tree, args.preset, all_tests, 3600)
         if any(status != 'Passed' for status, _ in results.values()) or set(results) != set(all_tests):
             sys.exit(out + '\nmutants: the tests fail on the unmutated copy')
         if timeout is None:
@@ -466,7 +479,7 @@ def Main():
             elif 'ninja: no work to do' in out:
                 m.outcome, m.detail = 'not built', 'no chosen test program uses this code in this build'
             else:
-                results, out = Test(build, m.tests, timeout)
+                results, out = Test(tree, args.preset, m.tests, timeout)
                 failed = {name: status for name, (status, _) in results.items() if status != 'Passed'}
                 if any(status == 'Timeout' for status in failed.values()):
                     m.outcome, m.detail = 'killed by timeout', ', '.join(failed)
@@ -510,4 +523,5 @@ if __name__ == '__main__':
     try:
         sys.exit(Main())
     except KeyboardInterrupt:
+        print('mutants: stopped; the mutated file in the copy is put back', file=sys.stderr)
         sys.exit(130)
