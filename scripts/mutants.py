@@ -149,8 +149,10 @@ def Mutations(source):
             j = i + 2 if nxt.text == '(' else None
             if j is None or j - 1 not in partner:
                 continue
-            close = partner[j - 1]
-            semis = [k for k in range(j, close) if toks[k].text == ';' and Depth(toks, partner, j, k) == 0]
+            close, k, semis = partner[j - 1], j, []
+            while k < close:  # the ;s of the brackets themselves, not of a lambda inside
+                semis += [k] if toks[k].text == ';' else []
+                k = partner[k] + 1 if toks[k].text in '([{' and k in partner else k + 1
             if t.text == 'for':
                 if len(semis) != 2 or semis[1] == semis[0] + 1:
                     continue
@@ -180,14 +182,6 @@ def Reach(toks, partner, i, step, stops):
     while 0 <= k < len(toks) and toks[k].text not in stops and toks[k].text not in ends:
         k = partner[k] + step if toks[k].text in '()[]{}' and k in partner else k + step
     return k - step
-
-
-def Depth(toks, partner, first, k):
-    """How many brackets opened from first stay open at k."""
-    depth = 0
-    for m in range(first, k):
-        depth += (toks[m].text in '([{') - (toks[m].text in ')]}')
-    return depth
 
 
 def Neighbours(literal):
@@ -333,12 +327,19 @@ def Run(command, cwd, timeout):
         out, _ = proc.communicate(timeout=timeout)
         return proc.returncode, out
     except subprocess.TimeoutExpired:
-        os.killpg(proc.pid, signal.SIGKILL)
+        Kill(proc)
         return None, proc.communicate()[0]
     finally:
-        if proc.poll() is None:
-            os.killpg(proc.pid, signal.SIGKILL)
-            proc.wait()
+        Kill(proc)  # and whatever a test left running behind it
+
+
+def Kill(proc):
+    """Ends the command's process group, what it started included."""
+    try:
+        os.killpg(proc.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    proc.wait()
 
 
 def TestsFor(path, override):
@@ -469,7 +470,7 @@ def Main():
         if m.outcome == 'equivalent':
             print(f'equivalent: {m.detail}', flush=True)
             continue
-        target = tree / m.path
+        target, began = tree / m.path, time.time()
         original = target.read_bytes()
         try:
             target.write_bytes(Apply(original.decode('utf-8'), m.edits).encode('utf-8'))
@@ -491,7 +492,7 @@ def Main():
             target.write_bytes(original)
         (work / 'logs').mkdir(exist_ok=True)
         (work / 'logs' / f'{m.id}.log').write_text(out)
-        print(m.outcome + (f': {m.detail}' if m.detail else ''), flush=True)
+        print(m.outcome + (f': {m.detail}' if m.detail else '') + f' ({time.time() - began:.0f} s)', flush=True)
 
     survivors = [m for m in drawn if m.outcome == 'survived']
     for m in survivors:
