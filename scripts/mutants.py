@@ -401,7 +401,8 @@ def Main():
                         'ones the folder map names')
     parser.add_argument('--timeout', type=float, help='seconds a test may take on a mutant '
                         '(default: five times the unmutated run, and 30 more)')
-    parser.add_argument('--preset', default='dev', help='the preset the copy is configured, built and tested with (default dev)')
+    parser.add_argument('--preset', default='dev', help='the preset the copy is configured, built and tested '
+                        'with (default dev)')
     parser.add_argument('--work', default=str(ROOT / 'build/mutants'), help='where the copy and its build live')
     parser.add_argument('--list', action='store_true', help='list the drawn mutants without running them')
     args = parser.parse_args()
