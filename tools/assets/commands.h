@@ -9,3 +9,6 @@ int RunViewCommand(int argc, char** argv);
 int RunWalkCommand(int argc, char** argv);
 int RunImportCommand(int argc, char** argv);
 int RunExportCommand(int argc, char** argv);
+// A data folder turned into the game's page (tools/web/web_command.cpp), and its line of the usage text.
+int RunWebCommand(int argc, char** argv);
+extern const char kWebUsage[];

@@ -17,7 +17,9 @@ int Usage() {
           "       gorvane-assets walk DATA_DIR [--at X,Z[,HEADING[,PITCH]]] [--tick T] [--sound]\n"
           "       gorvane-assets import SCENE --out WORLD [--scale S] [--slot NAME=SLOT]...\n"
           "       gorvane-assets export WORLD --out DIR/NAME.gltf\n"
-          "       gorvane-assets --version\n");
+          "       %s\n"
+          "       gorvane-assets --version\n",
+          kWebUsage);
   return 2;
 }
 
@@ -36,5 +38,6 @@ int main(int argc, char** argv) {
   if (strcmp(argv[1], "walk") == 0) return RunWalkCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "import") == 0) return RunImportCommand(argc - 2, argv + 2);
   if (strcmp(argv[1], "export") == 0) return RunExportCommand(argc - 2, argv + 2);
+  if (strcmp(argv[1], "web") == 0) return RunWebCommand(argc - 2, argv + 2);
   return Usage();
 }
