@@ -1,7 +1,13 @@
 # The file loaders alone, with their tests that need no OpenGL and a replay of the fuzz seed corpora: what the
-# 32-bit build (cmake/linux-i686.cmake) compiles and runs. No SDL, no OpenGL, no EGL: the scripted backend here
-# has no offscreen drawing.
+# 32-bit build (cmake/linux-i686.cmake) and the browser build under node (cmake/emscripten.cmake) compile and
+# run. No SDL, no OpenGL, no EGL: the scripted backend here has no offscreen drawing.
 enable_testing()
+if(EMSCRIPTEN)
+  # The browser build's C++ library and number reading, checked under node: the tests read the source tree and the
+  # data as they are (NODERAWFS), with a heap that grows as the loaders ask.
+  add_link_options(-sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sENVIRONMENT=node)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+endif()
 # GoogleTest from its packaged sources, built for this target like everything else.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
