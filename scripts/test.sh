@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and behaviour tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer and again in a Release build, the end-to-end tests of the SDL and Windows
-# programs, the packages a player installs (built, installed, started, removed), the loaders' tests on a
-# 32-bit build, and each fuzz target (whose build compiles the whole tree with Clang). Warnings in our own code
+# programs and of the web page in headless Chromium, the packages a player installs (built, installed,
+# started, removed), the loaders' tests on a 32-bit build and under node, and each fuzz target (whose build compiles the whole tree with Clang). Warnings in our own code
 # are errors in every build made here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +25,9 @@ fi
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DGORVANE_WERROR=ON >/dev/null
 cmake --build build/win64 -j "$jobs"
+
+# The page and its tests under node; its browser tests run with each desktop build's tests below.
+scripts/web.sh
 
 echo "== Game, tools, tests and benchmarks (sanitized)"
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_SANITIZE=ON -DGORVANE_WERROR=ON \
