@@ -1,6 +1,6 @@
 # The page in headless Chromium (tests/web/test_*.py), beside the SDL end-to-end tests under the label e2e. They
-# serve the page built by scripts/web.sh (build/web/page) and are skipped while there is none.
-set(GORVANE_WEB_PAGE ${PROJECT_SOURCE_DIR}/build/web/page CACHE PATH "The page's program files the browser tests serve")
+# serve the page built by scripts/web.sh (GORVANE_WEB_PAGE, packaging/install.cmake: build/web/page) and are
+# skipped while there is none.
 # Debian's Python, which has Debian's selenium, whatever python3 comes first on the PATH.
 find_program(GORVANE_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
 file(GLOB GORVANE_WEB_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_*.py)
