@@ -62,8 +62,8 @@ try:
     browser.answer('No')
     browser.frames_after(5)
     browser.hold('x', frames=2)
-    browser.run('window.frameTimes = []; var shown = GorvanePage.frameShown;'
-                'GorvanePage.frameShown = function(n) { frameTimes.push(performance.now()); shown.call(this, n); };')
+    browser.run('window.frameTimes = []; var done = GorvanePage.frameDone;'
+                'GorvanePage.frameDone = function(n) { frameTimes.push(performance.now()); done.call(this, n); };')
     root = browser.driver.service.process.pid
     cpu_before, wall_before = browser_cpu_seconds(root), time.monotonic()
     # Half the time standing at the start, half turning: the views of the hut and the yard beyond its door.

@@ -4,8 +4,8 @@
 // the browser's key codes, which are Windows virtual-key codes.
 //
 // The program runs as one long call that yields to the browser (asyncify): a message box waits for its answer,
-// and the frame's wait, which reads the clock again and again, sleeps a millisecond before each reading after the
-// first, so the page never spins and the browser can show the frame and hand over input meanwhile.
+// and the frame's wait, which reads the clock again and again, sleeps a millisecond before each of its readings,
+// so the page never spins and the browser shows the frame and hands over input meanwhile.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -52,7 +52,7 @@ EM_JS(void, PageWantPointer, (int wanted), { GorvanePage.wantPointer(wanted); })
 EM_ASYNC_JS(void, PageSleep, (double ms), { await GorvanePage.sleep(ms); });
 EM_JS(void, PagePlaySound, (const char* name, int loop, int frame),
       { GorvanePage.sound.play(UTF8ToString(name), loop, frame); });
-EM_JS(void, PageFrameShown, (int frames), { GorvanePage.frameShown(frames); });
+EM_JS(void, PageFrameDone, (int frames), { GorvanePage.frameDone(frames); });
 
 struct RegisteredClass {
   std::string name;
@@ -76,19 +76,33 @@ struct WebBackend {
   bool pointer_wanted = false;
   // The pointer was read and not moved since: one more reading means mouse look has been switched off.
   bool read_without_move = false;
-  // The last platform call read a clock: a reading right after it is the frame's wait.
-  bool clock_read_last = false;
+  // Where the loop is in a frame, told by the calls it makes: no message waiting starts a frame, whose first clock
+  // reading is its start and every later one its wait, until the buffer swap.
+  enum class Frame { kNone, kStarting, kDrawing, kWaiting } frame = Frame::kNone;
   int frames = 0;
 };
 
 WebBackend s_web;
 
-// Every call that is not a clock reading ends a run of readings.
-void NotClock() { s_web.clock_read_last = false; }
-
+// A clock reading of the frame's wait: the first tells the page that the frame is drawn (before the browser shows
+// it), and each yields to the browser for a millisecond first. Every frame waits at least once, so every frame
+// yields, however long it took to draw.
 void WaitIfWaiting() {
-  if (s_web.clock_read_last) PageSleep(1);
-  s_web.clock_read_last = true;
+  switch (s_web.frame) {
+    case WebBackend::Frame::kStarting:
+      s_web.frame = WebBackend::Frame::kDrawing;
+      return;
+    case WebBackend::Frame::kDrawing:
+      s_web.frame = WebBackend::Frame::kWaiting;
+      PageFrameDone(++s_web.frames);
+      PageSleep(1);
+      return;
+    case WebBackend::Frame::kWaiting:
+      PageSleep(1);
+      return;
+    case WebBackend::Frame::kNone:
+      return;
+  }
 }
 
 intptr_t MakeSizeParam(int width, int height) {
@@ -158,7 +172,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void WebPageModeRegained() {
 }
 
 int OsShowMessageBox(OsWindow, const char* text, const char* caption, uint32_t style) {
-  NotClock();
   s_web.in_box = true;
   int answer = PageAsk(text ? text : "", caption ? caption : "", static_cast<int>(style));
   s_web.in_box = false;
@@ -166,18 +179,17 @@ int OsShowMessageBox(OsWindow, const char* text, const char* caption, uint32_t s
 }
 
 bool OsPeekMessage(OsMessage* message) {
-  NotClock();
   EnsureEvents();
+  s_web.frame = s_web.messages.empty() ? WebBackend::Frame::kStarting : WebBackend::Frame::kNone;
   if (s_web.messages.empty()) return false;
   *message = s_web.messages.front();
   s_web.messages.pop_front();
   return true;
 }
 
-void OsTranslateMessage(const OsMessage*) { NotClock(); }
+void OsTranslateMessage(const OsMessage*) {}
 
 intptr_t OsDispatchMessage(const OsMessage* message) {
-  NotClock();
   OsWindowRecord* window = reinterpret_cast<OsWindowRecord*>(message->window);
   bool alive = false;
   for (auto& record : s_web.windows) alive = alive || record.get() == window;
@@ -186,23 +198,17 @@ intptr_t OsDispatchMessage(const OsMessage* message) {
 }
 
 void OsPostQuitMessage(int exit_code) {
-  NotClock();
   s_web.messages.push_back({nullptr, kWmQuit, static_cast<uintptr_t>(exit_code), 0});
 }
 
-intptr_t OsDefaultWindowProc(OsWindow, uint32_t, uintptr_t, intptr_t) {
-  NotClock();
-  return 0;
-}
+intptr_t OsDefaultWindowProc(OsWindow, uint32_t, uintptr_t, intptr_t) { return 0; }
 
 OsInstance OsGetModuleHandle() {
-  NotClock();
   static int module;
   return reinterpret_cast<OsInstance>(&module);
 }
 
 uint16_t OsRegisterWindowClass(const OsWindowClass* window_class) {
-  NotClock();
   for (const RegisteredClass& c : s_web.classes) {
     if (c.name == window_class->class_name) return 0;
   }
@@ -211,7 +217,6 @@ uint16_t OsRegisterWindowClass(const OsWindowClass* window_class) {
 }
 
 bool OsUnregisterWindowClass(const char* class_name, OsInstance) {
-  NotClock();
   for (auto it = s_web.classes.begin(); it != s_web.classes.end(); ++it) {
     if (it->name == class_name) {
       s_web.classes.erase(it);
@@ -222,7 +227,6 @@ bool OsUnregisterWindowClass(const char* class_name, OsInstance) {
 }
 
 int32_t OsChangeDisplayMode(const OsDisplayMode* mode, uint32_t) {
-  NotClock();
   if (!mode) {
     if (s_web.holds_fullscreen) PageLeaveFullscreen();
     s_web.holds_fullscreen = false;
@@ -237,14 +241,12 @@ int32_t OsChangeDisplayMode(const OsDisplayMode* mode, uint32_t) {
 }
 
 int OsShowCursor(bool show) {
-  NotClock();
   s_web.cursor_counter += show ? 1 : -1;
   PageShowCursor(s_web.cursor_counter >= 0);
   return s_web.cursor_counter;
 }
 
 bool OsGetCursorPos(OsPoint* point) {
-  NotClock();
   if (s_web.pointer_wanted && s_web.read_without_move) {
     // Mouse look reads and moves the pointer every frame; a frame that only reads it lets it go.
     s_web.pointer_wanted = false;
@@ -256,7 +258,6 @@ bool OsGetCursorPos(OsPoint* point) {
 }
 
 bool OsSetCursorPos(int x, int y) {
-  NotClock();
   s_web.read_without_move = false;
   if (!s_web.pointer_wanted) {
     // A page may move no pointer: it holds the pointer instead (pointer lock) and counts the mouse's motion.
@@ -268,14 +269,12 @@ bool OsSetCursorPos(int x, int y) {
 }
 
 bool OsAdjustWindowRect(OsRect*, uint32_t, bool, uint32_t) {
-  NotClock();
   // The canvas is the client area: no frame to add.
   return true;
 }
 
 OsWindow OsCreateWindow(uint32_t, const char* class_name, const char* title, uint32_t style, int, int, int width,
                         int height, OsInstance) {
-  NotClock();
   EnsureEvents();
   const RegisteredClass* window_class = nullptr;
   for (const RegisteredClass& c : s_web.classes) {
@@ -295,7 +294,6 @@ OsWindow OsCreateWindow(uint32_t, const char* class_name, const char* title, uin
 }
 
 bool OsDestroyWindow(OsWindow window) {
-  NotClock();
   for (auto it = s_web.windows.begin(); it != s_web.windows.end(); ++it) {
     if (reinterpret_cast<OsWindow>(it->get()) != window) continue;
     PageDestroyWindow((*it)->page_window);
@@ -310,21 +308,18 @@ bool OsDestroyWindow(OsWindow window) {
 }
 
 void OsShowWindow(OsWindow window, int) {
-  NotClock();
   if (window) PageShowWindow(reinterpret_cast<OsWindowRecord*>(window)->page_window);
 }
 
-void OsSetForegroundWindow(OsWindow) { NotClock(); }
+void OsSetForegroundWindow(OsWindow) {}
 
-void OsSetFocus(OsWindow) { NotClock(); }
+void OsSetFocus(OsWindow) {}
 
 OsWindow OsGetFocus() {
-  NotClock();
   return reinterpret_cast<OsWindow>(TopWindow());
 }
 
 OsDeviceContext OsGetDeviceContext(OsWindow window) {
-  NotClock();
   if (!window) return nullptr;
   auto device_context = std::make_unique<OsDeviceContextRecord>();
   device_context->window = reinterpret_cast<OsWindowRecord*>(window);
@@ -333,7 +328,6 @@ OsDeviceContext OsGetDeviceContext(OsWindow window) {
 }
 
 bool OsReleaseDeviceContext(OsWindow, OsDeviceContext device_context) {
-  NotClock();
   for (auto it = s_web.device_contexts.begin(); it != s_web.device_contexts.end(); ++it) {
     if (it->get() == device_context) {
       s_web.device_contexts.erase(it);
@@ -344,13 +338,11 @@ bool OsReleaseDeviceContext(OsWindow, OsDeviceContext device_context) {
 }
 
 int OsChoosePixelFormat(OsDeviceContext device_context, const OsPixelFormat* request) {
-  NotClock();
   if (!device_context || !(request->flags & kPfdSupportOpenGl) || request->pixel_type != kPfdTypeRgba) return 0;
   return 1;
 }
 
 bool OsSetPixelFormat(OsDeviceContext device_context, int format, const OsPixelFormat*) {
-  NotClock();
   // WebGL gives 8 bits a channel and a depth buffer of at least 16 bits, whatever is asked.
   if (!device_context || format != 1 || device_context->format_set) return false;
   device_context->format_set = true;
@@ -358,7 +350,6 @@ bool OsSetPixelFormat(OsDeviceContext device_context, int format, const OsPixelF
 }
 
 OsGlContext OsCreateGlContext(OsDeviceContext device_context) {
-  NotClock();
   if (!device_context || !device_context->format_set) return nullptr;
   int page_context = gl11::PageCreateGlContext(device_context->window->page_window);
   if (!page_context) return nullptr;
@@ -366,7 +357,6 @@ OsGlContext OsCreateGlContext(OsDeviceContext device_context) {
 }
 
 bool OsMakeGlContextCurrent(OsDeviceContext device_context, OsGlContext gl_context) {
-  NotClock();
   if (!gl_context) {
     gl11::MakeCurrent(nullptr);
     return true;
@@ -377,7 +367,6 @@ bool OsMakeGlContextCurrent(OsDeviceContext device_context, OsGlContext gl_conte
 }
 
 bool OsDeleteGlContext(OsGlContext gl_context) {
-  NotClock();
   if (!gl_context) return false;
   int page_context = gl_context->context->page_context;
   gl11::DeleteContext(gl_context->context);
@@ -387,17 +376,12 @@ bool OsDeleteGlContext(OsGlContext gl_context) {
 }
 
 bool OsSwapBuffers(OsDeviceContext device_context) {
-  // The browser shows what was drawn whenever the program yields; a swap right after the frame's wait ends a
-  // frame, which the page counts.
-  bool frame = s_web.clock_read_last;
-  NotClock();
-  if (!device_context) return false;
-  if (frame) PageFrameShown(++s_web.frames);
-  return true;
+  s_web.frame = WebBackend::Frame::kNone;
+  // The browser shows what was drawn when the program yields, which it does in the frame's wait.
+  return device_context != nullptr;
 }
 
 bool OsQueryPerformanceFrequency(int64_t* counts_per_second) {
-  NotClock();
   *counts_per_second = 1000000;
   return true;
 }
@@ -414,7 +398,6 @@ uint32_t OsTimeGetTime() {
 }
 
 bool OsPlaySound(const char* file_name, uint32_t flags) {
-  NotClock();
   PagePlaySound(file_name ? file_name : "", (flags & kSndLoop) ? 1 : 0, s_web.frames);
   return true;
 }

@@ -18,13 +18,13 @@ try:
     browser.answer('No')
     browser.frames_after(2)
     clock_at_start = browser.page('GorvanePage.sound.context ? GorvanePage.sound.context.currentTime : 0')
-    # The mean level of the frames shown as the 10th and the 400th of play (counted from the first request of the
-    # hello), read before the browser shows them.
+    # The mean level of the 10th and the 400th frame of play (counted from the first request of the hello), read
+    # when it is drawn, before the browser shows it.
     browser.run('''
-        var sampleAt = {10: 'day', 400: 'dusk'}, shown = GorvanePage.frameShown;
+        var sampleAt = {10: 'day', 400: 'dusk'}, done = GorvanePage.frameDone;
         window.brightness = {};
-        GorvanePage.frameShown = function(frames) {
-          shown.call(this, frames);
+        GorvanePage.frameDone = function(frames) {
+          done.call(this, frames);
           var log = GorvanePage.sound.log, name = log.length && sampleAt[frames - log[0].frame];
           if (!name) return;
           var canvas = document.querySelector('#stage canvas');

@@ -192,7 +192,8 @@ var GorvanePage = {
     }));
   },
 
-  frameShown: function(frames) { this.frames = frames; },
+  // A frame is drawn and waits out its time; the browser has not shown it yet.
+  frameDone: function(frames) { this.frames = frames; },
 
   ended: function(code) {
     this.endedCode = code;
