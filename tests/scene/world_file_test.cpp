@@ -273,7 +273,10 @@ TEST_F(WorldNumbers, BitIdenticalToStrtof) {
                                       "-1e39",  "1e-46",       "1.17549435e-38", "123456789", "16777217",
                                       "0.30000001", "9.999999999", "7e10",     "7e11",      "1e-11",
                                       "000000000000000000000012.5", "0.000000000000000000001234", "inf", "-nan",
-                                      "0x1p3", "12345678901234567890123", "1.5e+3", "2.5E-2"};
+                                      "0x1p3", "12345678901234567890123", "1.5e+3", "2.5E-2",
+                                      // Just above a halfway point between two floats, nearest to it as a double:
+                                      // rounded twice (to double, then to float) it would come out below.
+                                      "1.00000005960464477550"};
   std::uniform_int_distribution<int> digits(1, 9);
   std::uniform_int_distribution<int> point(0, 9);
   std::uniform_int_distribution<int> exponent(-14, 14);
