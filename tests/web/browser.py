@@ -142,10 +142,14 @@ class Browser:
         start = self.page('GorvanePage.frames')
         wait_for(lambda: self.page('GorvanePage.frames') >= start + count, '%d more frames' % count)
 
-    def hold(self, key, frames=5):
-        """Holds a key down while the game shows frames frames, then lets it go."""
+    def hold(self, key, frames=5, until=None):
+        """Holds a key down while the game draws frames frames, or until the condition holds (the key may stop
+        the frames: a box asks), then lets it go. One frame more is counted than asked: the key may come in the
+        middle of a frame, which the game ends without having seen it."""
+        start = self.page('GorvanePage.frames')
         ActionChains(self.driver).key_down(key).perform()
-        self.frames_after(frames)
+        wait_for(lambda: self.page('GorvanePage.frames') > start + frames or (until and until()),
+                 '%d frames with a key down' % frames)
         ActionChains(self.driver).key_up(key).perform()
 
     def escape(self):

@@ -26,7 +26,7 @@ def refused_path(browser, site):
     browser.answer('Yes')
     wait_for(lambda: browser.run('return document.title') == 'Gorvane (3D) v0.42', 'the window after Yes')
     browser.hold('x', frames=2)
-    browser.hold(Keys.F1, frames=1)
+    browser.hold(Keys.F1, frames=1, until=browser.box)
     browser.wait_box('Quillo GL')
     browser.answer('Yes')
     wait_for(lambda: browser.run('return document.title') == 'Brannoch', 'the page titled "Brannoch" after F1')

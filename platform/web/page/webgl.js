@@ -1,7 +1,7 @@
 // The WebGL side of the game's OpenGL 1.1: one context per game window, one shader that does what the game's
 // fixed pipeline does (the current colour times the texture, GL_MODULATE; GL_EXP fog by the distance from the
 // eye plane, per pixel), vertex buffers and textures by number. The C++ side keeps all GL state and sends
-// finished triangles (page/../gl11).
+// finished triangles (platform/web/gl11).
 var GorvaneGl = {
   contexts: new Map(),
   nextId: 1,
