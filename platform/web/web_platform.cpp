@@ -105,16 +105,20 @@ void WaitIfWaiting() {
   }
 }
 
+// The lparam of a size message: width in the low word, height in the high word.
 intptr_t MakeSizeParam(int width, int height) {
   return static_cast<intptr_t>((static_cast<uint32_t>(height & 0xFFFF) << 16) | static_cast<uint32_t>(width & 0xFFFF));
 }
 
+// The game's window, the one made last; null while there is none.
 OsWindowRecord* TopWindow() { return s_web.windows.empty() ? nullptr : s_web.windows.back().get(); }
 
+// Queues a message for the loop to take with OsPeekMessage.
 void Post(OsWindowRecord* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   s_web.messages.push_back({reinterpret_cast<OsWindow>(window), message, wparam, lparam});
 }
 
+// A key pressed or let go in the page, as the key message Windows would send the game's window.
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
   OsWindowRecord* window = TopWindow();
   uint32_t virtual_key = static_cast<uint32_t>(event->keyCode);
@@ -133,6 +137,7 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
   return browser ? EM_FALSE : EM_TRUE;
 }
 
+// The mouse moves the game's pointer while the page holds the pointer.
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
   EmscriptenPointerlockChangeEvent lock;
   if (emscripten_get_pointerlock_status(&lock) == EMSCRIPTEN_RESULT_SUCCESS && lock.isActive) {
@@ -142,6 +147,7 @@ EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
   return EM_FALSE;
 }
 
+// Listens to the page's keys and mouse from the first window on.
 void EnsureEvents() {
   if (s_web.events_ready) return;
   s_web.events_ready = true;

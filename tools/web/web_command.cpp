@@ -25,11 +25,13 @@ constexpr const char* kPageFiles[] = {"index.html", "gorvane.js", "gorvane.wasm"
 // The first sixteen data files are the scene bitmaps, without which the game does not start.
 constexpr int kSceneBitmaps = 16;
 
+// Wrong arguments: the usage line, exit code 2.
 int WebUsage() {
   fprintf(stderr, "usage: %s\n", kWebUsage);
   return 2;
 }
 
+// Whether the folder holds the page's three program files.
 bool HasPage(const fs::path& dir) {
   std::error_code error;
   for (const char* name : kPageFiles) {

@@ -23,6 +23,7 @@ bool Complete(const Context* context, GLuint name) {
   return filter == GL_LINEAR || filter == GL_NEAREST;
 }
 
+// What a draw takes from the context: matrices, current attributes, texture, fog and depth test.
 void FillState(const Context* context, DrawState* state) {
   memcpy(state->modelview, context->stacks[0].back().m, sizeof state->modelview);
   memcpy(state->projection, context->stacks[1].back().m, sizeof state->projection);

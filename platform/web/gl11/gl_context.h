@@ -142,6 +142,16 @@ void SetError(Context* context, GLenum error);
 // Keeps the call for the list being compiled, if any: true when the caller should run it now (no list is being
 // compiled). A list compiled with GL_COMPILE_AND_EXECUTE runs whole when it is complete.
 bool Record(Context* context, std::function<void()> command);
+// Runs a change of state on the current context now, or keeps it for the list being compiled; a change between
+// glBegin and glEnd is an error, as in GL.
+template <typename Change>
+void Apply(Change change) {
+  Context* c = Current();
+  if (!c) return;
+  if (c->in_begin) return SetError(c, GL_INVALID_OPERATION);
+  if (Record(c, [c, change] { change(c); })) change(c);
+}
+
 // Draws triangles (three corners each) in the current state.
 void DrawTriangles(Context* context, const Vertex* vertices, int count);
 // Draws a range of a list's vertex buffer in the current state, with the current colour and texture coordinate

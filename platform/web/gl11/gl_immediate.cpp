@@ -48,6 +48,7 @@ std::vector<int> TriangleCorners(GLenum primitive, int count) {
   return corners;
 }
 
+// Whether every corner of a run took the attribute from the list.
 bool AllSet(const std::vector<uint8_t>& known) {
   for (uint8_t k : known) {
     if (!k) return false;
@@ -55,6 +56,7 @@ bool AllSet(const std::vector<uint8_t>& known) {
   return true;
 }
 
+// Whether no corner of a run took the attribute from the list.
 bool NoneSet(const std::vector<uint8_t>& known) {
   for (uint8_t k : known) {
     if (k) return false;
@@ -68,6 +70,7 @@ float* ColourTarget(Context* c) { return c->compiling ? c->list_colour : c->colo
 float* TexcoordTarget(Context* c) { return c->compiling ? c->list_texcoord : c->texcoord; }
 float* NormalTarget(Context* c) { return c->compiling ? c->list_normal : c->normal; }
 
+// glColor: the colour the next corners take, kept for the list being compiled too.
 void SetColour(float r, float g, float b, float a) {
   Context* c = gl11::Current();
   if (!c) return;
@@ -137,6 +140,7 @@ void EndCompiledPrimitive(Context* c, const std::vector<int>& order) {
   }
 }
 
+// Replays a list's calls in order.
 void CallList(Context* c, GLuint name) {
   static int depth = 0;
   auto found = c->lists.find(name);

@@ -4,6 +4,7 @@
 
 #include "platform/web/gl11/gl_context.h"
 
+using gl11::Apply;
 using gl11::Context;
 using gl11::Matrix;
 
@@ -12,8 +13,10 @@ namespace {
 // GL allows 32 model-view and 2 projection and texture matrices on the stacks.
 constexpr size_t kStackDepth[3] = {32, 2, 2};
 
+// The matrix the calls work on: the top of the current mode's stack.
 Matrix& Top(Context* c) { return c->stacks[c->matrix_mode].back(); }
 
+// The identity matrix.
 Matrix Identity() { return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
 
 // top = top * right, both column-major.
@@ -30,15 +33,7 @@ void MultiplyTop(Context* c, const Matrix& right) {
   top = product;
 }
 
-// Runs the change now, or keeps it for the list being compiled.
-template <typename Change>
-void Apply(Change change) {
-  Context* c = gl11::Current();
-  if (!c) return;
-  if (c->in_begin) return gl11::SetError(c, GL_INVALID_OPERATION);
-  if (gl11::Record(c, [c, change] { change(c); })) change(c);
-}
-
+// Multiplies the current matrix by right, now or when the list being compiled runs.
 void Multiply(const Matrix& right) {
   Apply([right](Context* c) { MultiplyTop(c, right); });
 }

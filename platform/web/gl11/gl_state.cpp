@@ -6,6 +6,7 @@
 #include "platform/web/gl11/gl_context.h"
 #include "platform/web/gl11/webgl_bridge.h"
 
+using gl11::Apply;
 using gl11::Context;
 
 namespace {
@@ -30,15 +31,7 @@ bool* Capability(Context* c, GLenum cap) {
   }
 }
 
-// Runs the change now, or keeps it for the list being compiled; a call between glBegin and glEnd is an error.
-template <typename Change>
-void Apply(Change change) {
-  Context* c = gl11::Current();
-  if (!c) return;
-  if (c->in_begin) return gl11::SetError(c, GL_INVALID_OPERATION);
-  if (gl11::Record(c, [c, change] { change(c); })) change(c);
-}
-
+// glEnable and glDisable.
 void SetCapability(GLenum cap, bool on) {
   Apply([cap, on](Context* c) {
     bool* flag = Capability(c, cap);
@@ -47,8 +40,10 @@ void SetCapability(GLenum cap, bool on) {
   });
 }
 
+// Colours are kept between 0 and 1, as GL clamps them.
 float Clamp01(float value) { return value < 0 ? 0 : value > 1 ? 1 : value; }
 
+// glFog in all its forms.
 void SetFog(GLenum pname, const GLfloat* values) {
   float v[4] = {values[0], 0, 0, 0};
   if (pname == GL_FOG_COLOR) memcpy(v, values, sizeof v);
@@ -79,6 +74,7 @@ void SetFog(GLenum pname, const GLfloat* values) {
   });
 }
 
+// glMaterial in all its forms.
 void SetMaterial(GLenum face, GLenum pname, const GLfloat* values) {
   float v[4] = {values[0], 0, 0, 0};
   if (pname != GL_SHININESS) memcpy(v, values, sizeof v);

@@ -99,7 +99,7 @@ void glTexParameteri(GLenum target, GLenum pname, GLint param) {
   if (c->bound_texture == 0) return;
   if (pname == GL_TEXTURE_MIN_FILTER) c->textures[c->bound_texture].min_filter = static_cast<GLenum>(param);
   // GL_CLAMP of GL 1.1 is the nearest WebGL has to edge clamping.
-  if (param == GL_CLAMP) param = 0x812F;  // GL_CLAMP_TO_EDGE
+  if (param == GL_CLAMP) param = GL_CLAMP_TO_EDGE;
   gl11::PageTexParameter(c->bound_texture, pname, param);
 }
 
