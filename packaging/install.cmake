@@ -3,6 +3,7 @@
 #   lib/games/gorvane/gorvane         the game program
 #   share/games/gorvane/              the level, the bitmaps and the sounds
 #   bin/gorvane-assets                the asset tool
+#   share/gorvane/web/                the web page's program files, which gorvane-assets web publishes levels with
 #   share/applications, share/metainfo, share/icons/hicolor, share/man, share/doc/gorvane
 # The launcher finds the program and the data relative to itself, so the same tree works under /usr, under
 # /usr/local and unpacked from the tarball anywhere.
@@ -14,6 +15,12 @@ install(PROGRAMS ${GORVANE_PACKAGING}/gorvane DESTINATION games)
 install(TARGETS gorvane RUNTIME DESTINATION lib/games/gorvane)
 install(TARGETS gorvane-assets RUNTIME DESTINATION bin)
 install(DIRECTORY data/ DESTINATION share/games/gorvane)
+# The page is built with emscripten apart from this build (the preset web); its files are installed when they
+# are there at install time (package.sh builds the page first).
+set(GORVANE_WEB_PAGE ${PROJECT_SOURCE_DIR}/build/web/page CACHE PATH
+  "The web page's program files (index.html, gorvane.js, gorvane.wasm)")
+install(FILES ${GORVANE_WEB_PAGE}/index.html ${GORVANE_WEB_PAGE}/gorvane.js ${GORVANE_WEB_PAGE}/gorvane.wasm
+  DESTINATION share/gorvane/web OPTIONAL)
 
 install(FILES ${GORVANE_PACKAGING}/${GORVANE_APP_ID}.desktop DESTINATION share/applications)
 configure_file(${GORVANE_PACKAGING}/${GORVANE_APP_ID}.metainfo.xml.in ${generated}/${GORVANE_APP_ID}.metainfo.xml

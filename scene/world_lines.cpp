@@ -14,6 +14,12 @@ namespace worldfile {
 
 namespace {
 
+// std::bit_cast, which the browser build's C++ library (libc++ 13) lacks; both compilers have the builtin behind it.
+template <typename To, typename From>
+To BitCast(From from) {
+  return __builtin_bit_cast(To, from);
+}
+
 uint64_t LoadEight(const char* p) {
   uint64_t word;
   memcpy(&word, p, sizeof(word));
@@ -64,7 +70,7 @@ const char* ReadShortDecimal(const char* p, float* out) {
     return nullptr;
   }
   float value = fraction_digits == 0 ? static_cast<float>(mantissa) : DivideByPowerOfTen(mantissa, fraction_digits);
-  *out = std::bit_cast<float>(std::bit_cast<uint32_t>(value) | (static_cast<uint32_t>(negative) << 31));
+  *out = BitCast<float>(BitCast<uint32_t>(value) | (static_cast<uint32_t>(negative) << 31));
   return q;
 }
 
@@ -148,7 +154,7 @@ LineClasses ClassifyLine(const char* s) {
   float value = fraction == 0 ? static_cast<float>(mantissa) : DivideByPowerOfTen(mantissa, fraction);
   // The sign goes straight into the sign bit: signs are as random as the numbers, and a branch on them would
   // guess wrong half the time.
-  *out = std::bit_cast<float>(std::bit_cast<uint32_t>(value) | (static_cast<uint32_t>(negative) << 31));
+  *out = BitCast<float>(BitCast<uint32_t>(value) | (static_cast<uint32_t>(negative) << 31));
   return ok;
 }
 

@@ -61,6 +61,7 @@ bool ParseDecimalSlow(const char* p, const char* e, float* out) {
   const char* start = p;
   bool negative = false;
   if (p < e && (*p == '+' || *p == '-')) negative = *p++ == '-';
+#if defined(__cpp_lib_to_chars)
   float value = 0;
   std::from_chars_result result = std::from_chars(p, e, value, std::chars_format::general);
   if (result.ec == std::errc()) {
@@ -68,6 +69,11 @@ bool ParseDecimalSlow(const char* p, const char* e, float* out) {
     return true;
   }
   if (result.ec != std::errc::result_out_of_range) return false;
+#else
+  // A C++ library without floating-point from_chars (the browser build's libc++ 13) takes the C library's
+  // conversion below for every number: it rounds correctly too, so it reads each to the same bits.
+  (void)negative;
+#endif
   // Out of range: the library gives infinity or zero (or the nearest subnormal), as strtof does.
   char token[kPieceLength + 1];
   size_t length = static_cast<size_t>(e - start);

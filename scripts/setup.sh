@@ -19,14 +19,16 @@ esac
 play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libx11-dev
   libstb-dev xfonts-base)
 # dpkg-shlibdeps and file for the .deb's dependencies; lintian, desktop-file-validate and appstreamcli to check
-# what is packaged; assimp for the packaged asset tool's scene import and export. The packages are made from the
-# build that the tests run in, so what that build needs to configure comes too.
+# what is packaged; assimp for the packaged asset tool's scene import and export; emscripten for the web page (its
+# zip, and the page the packaged asset tool publishes levels with). The packages are made from the build that
+# the tests run in, so what that build needs to configure comes too.
 package_packages=(g++-mingw-w64-i686-posix dpkg-dev file lintian desktop-file-utils appstream unzip libassimp-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev)
-# Blender, with the numpy its glTF exporter needs, for the tests that make and open levels in it.
+  emscripten libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev)
+# Blender, with the numpy its glTF exporter needs, for the tests that make and open levels in it. Chromium, its
+# driver and Debian's selenium for the browser tests, which play the web page headless.
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
   xdotool imagemagick sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
-  man-db debootstrap blender python3-numpy)
+  man-db debootstrap blender python3-numpy chromium chromium-driver python3-selenium)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo

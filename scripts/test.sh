@@ -4,8 +4,9 @@
 # only those (each builds what it needs first):
 #   windows      the 32-bit Windows programs (and the 64-bit build of the same sources), and the check that they
 #                import only the system's own DLLs
+#   web          the web page (build/web/page), and the loaders' tests and seed replays built for it, under node
 #   sanitize     the game, the tools, every test and benchmark under AddressSanitizer and UBSan, the end-to-end
-#                tests in their own Xvfb
+#                tests in their own Xvfb and the page's in headless Chromium
 #   release      the same tests in the build players get (Release, hardened)
 #   packages     the .deb, the tarball and the Windows zip, made from those builds, then installed, started and
 #                removed (tests/package/), the zip's programs under Wine
@@ -16,11 +17,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 export GORVANE_FUZZ_SECONDS=${GORVANE_FUZZ_SECONDS:-60}
-all_steps=(windows sanitize release packages loaders-32 fuzz)
+all_steps=(windows web sanitize release packages loaders-32 fuzz)
 
 step_windows() {
   cmake --workflow --preset windows
   cmake --preset windows64 >/dev/null && cmake --build --preset windows64
+}
+
+step_web() {
+  cmake --workflow --preset web
+  cmake --workflow --preset web-loaders
 }
 
 step_sanitize() { cmake --workflow --preset sanitize; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What can be checked in the packages without installing them: lintian finds no errors in the .deb, its desktop
-# entry and AppStream metadata validate, the tarball holds the .deb's tree, the version agrees everywhere, and
-# the Windows zip holds exactly the two programs, the data and the read-me, importing system DLLs only.
+# entry and AppStream metadata validate, the tarball holds the .deb's tree, the version agrees everywhere, the
+# Windows zip holds exactly the two programs, the data, the read-me and the web page's program files, importing
+# system DLLs only, and the web zip exactly the page's program files and the data.
 # Usage: check_packages.sh DIST_DIR
 set -euo pipefail
 dist=$(cd "${1:?usage: check_packages.sh DIST_DIR}" && pwd)
@@ -13,6 +14,8 @@ trap 'rm -rf "$tmp"' EXIT
 deb=$(ls "$dist"/gorvane_*.deb)
 tarball=$(ls "$dist"/gorvane-*-linux-*.tar.gz)
 zip=$(ls "$dist"/gorvane-*-windows-x86.zip)
+web_zip=$(ls "$dist"/gorvane-*-web.zip)
+page_files=(index.html gorvane.js gorvane.wasm)
 version=$(dpkg-deb -f "$deb" Version)
 
 echo "-- lintian"
@@ -39,6 +42,9 @@ echo "-- the asset tool's libraries"
 # The scene import and export link assimp: dpkg-shlibdeps must have found it, or the installed tool would not
 # start.
 dpkg-deb -f "$deb" Depends | grep -q 'libassimp5' || fail "the package does not depend on assimp's library"
+for file in "${page_files[@]}"; do
+  [ -s "$tmp/deb/usr/share/gorvane/web/$file" ] || fail "the package has no share/gorvane/web/$file for the web command"
+done
 
 echo "-- one version"
 tool_version=$("$tmp/deb/usr/bin/gorvane-assets" --version)
@@ -59,9 +65,11 @@ echo "-- the Windows zip"
 mkdir "$tmp/zip"
 unzip -q "$zip" -d "$tmp/zip"
 folder=$(ls "$tmp/zip")
-{ echo README.txt; echo gorvane-assets.exe; echo gorvane.exe; (cd "$source_dir/data" && ls); } | sort >"$tmp/want"
-(cd "$tmp/zip/$folder" && find . -mindepth 1 | sed 's|^\./||' | sort) >"$tmp/have"
-diff -u "$tmp/want" "$tmp/have" || fail "the zip holds other files than the programs, the data and README.txt"
+{ echo README.txt; echo gorvane-assets.exe; echo gorvane.exe; echo web; printf 'web/%s\n' "${page_files[@]}"
+  (cd "$source_dir/data" && ls); } | LC_ALL=C sort >"$tmp/want"
+(cd "$tmp/zip/$folder" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort) >"$tmp/have"
+diff -u "$tmp/want" "$tmp/have" ||
+  fail "the zip holds other files than the programs, the data, README.txt and the page's program files"
 for exe in gorvane.exe gorvane-assets.exe; do
   i686-w64-mingw32-objdump -f "$tmp/zip/$folder/$exe" | grep -q 'file format pei-i386' ||
     fail "$exe is not a 32-bit Windows program"
@@ -75,4 +83,15 @@ grep -qF "version $version" "$tmp/zip/$folder/README.txt" || fail "README.txt do
 for file in $(cd "$source_dir/data" && ls); do
   cmp -s "$source_dir/data/$file" "$tmp/zip/$folder/$file" || fail "the zip's $file differs from data/$file"
 done
-echo "PASS: $(basename "$deb"), $(basename "$tarball"), $(basename "$zip")"
+
+echo "-- the web zip"
+mkdir "$tmp/web"
+unzip -q "$web_zip" -d "$tmp/web"
+folder=$(ls "$tmp/web")
+{ printf '%s\n' "${page_files[@]}"; (cd "$source_dir/data" && ls); } | LC_ALL=C sort >"$tmp/want"
+(cd "$tmp/web/$folder" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort) >"$tmp/have"
+diff -u "$tmp/want" "$tmp/have" || fail "the web zip holds other files than the page's program files and the data"
+for file in $(cd "$source_dir/data" && ls); do
+  cmp -s "$source_dir/data/$file" "$tmp/web/$folder/$file" || fail "the web zip's $file differs from data/$file"
+done
+echo "PASS: $(basename "$deb"), $(basename "$tarball"), $(basename "$zip"), $(basename "$web_zip")"

@@ -24,6 +24,15 @@ using WorldLineReader = GameTest;
 
 const char* kCorner = "1 2 3 0.5 1e1\n";
 
+// The loader reads malformed numbers ("1.5e", "0x.", "-nan", "nan(12)") as glibc's "%f" does. Another C library
+// (musl, in the browser build run under node) has rules of its own for them: there the lines of random numbers are
+// compared where it reads them whole, and the malformed ones not at all.
+#ifdef __GLIBC__
+constexpr bool kLibraryIsGlibc = true;
+#else
+constexpr bool kLibraryIsGlibc = false;
+#endif
+
 // A parsed world that frees itself.
 struct Parsed {
   World world = {};
@@ -264,7 +273,10 @@ TEST_F(WorldNumbers, BitIdenticalToStrtof) {
                                       "-1e39",  "1e-46",       "1.17549435e-38", "123456789", "16777217",
                                       "0.30000001", "9.999999999", "7e10",     "7e11",      "1e-11",
                                       "000000000000000000000012.5", "0.000000000000000000001234", "inf", "-nan",
-                                      "0x1p3", "12345678901234567890123", "1.5e+3", "2.5E-2"};
+                                      "0x1p3", "12345678901234567890123", "1.5e+3", "2.5E-2",
+                                      // Just above a halfway point between two floats, nearest to it as a double:
+                                      // rounded twice (to double, then to float) it would come out below.
+                                      "1.00000005960464477550"};
   std::uniform_int_distribution<int> digits(1, 9);
   std::uniform_int_distribution<int> point(0, 9);
   std::uniform_int_distribution<int> exponent(-14, 14);
@@ -356,7 +368,9 @@ TEST_F(WorldNumbers, EveryWayOfWritingALineReadsAsTheLibraryReadsIt) {
     for (int corner = 0; corner < 3; ++corner) {
       float f[5];
       ReadWorldLine(file, line);
-      ASSERT_EQ(sscanf(line, "%f %f %f %f %f", &f[0], &f[1], &f[2], &f[3], &f[4]), 5) << line;
+      int read = sscanf(line, "%f %f %f %f %f", &f[0], &f[1], &f[2], &f[3], &f[4]);
+      if (!kLibraryIsGlibc && read != 5) continue;
+      ASSERT_EQ(read, 5) << line;
       const WorldVertex& v = parsed[i].vertices[corner];
       float got[5] = {v.x, v.y, v.z, v.u, v.v};
       EXPECT_EQ(memcmp(got, f, sizeof(f)), 0) << "triangle " << i << " corner " << corner << ": " << line;
@@ -368,6 +382,7 @@ TEST_F(WorldNumbers, EveryWayOfWritingALineReadsAsTheLibraryReadsIt) {
 // Malformed numbers anywhere on a corner line: where the library's "%f" conversion still reads five numbers, the
 // loader reads the same five; where it stops short, the loader stops at that line.
 TEST_F(WorldNumbers, MalformedNumbersReadAsTheLibraryReadsThem) {
+  if (!kLibraryIsGlibc) GTEST_SKIP() << "this C library reads malformed numbers by rules other than glibc's";
   const char* kTokens[] = {"1.5e",  "1.5e+", "1.5E-",   "1.5e+x", "-",     "+",     ".",      "+.",   "-.",   ".e1",
                            "e5",    "in",    "infin",   "infinit", "inf",  "INFINITY", "infinityx", "n",  "i",
                            "nan",   "nanx",  "nan(12)", "nan(",   "-nan",  "0x",    "-0x",    "0xp3", "0xg",  "0x.",

@@ -9,6 +9,7 @@ int RunViewCommand(int argc, char** argv);
 int RunWalkCommand(int argc, char** argv);
 int RunImportCommand(int argc, char** argv);
 int RunExportCommand(int argc, char** argv);
+int RunWebCommand(int argc, char** argv);
 
 // Prints the command's usage line, as the command table gives it, to standard error; returns 2.
 int CommandUsage(const char* name);

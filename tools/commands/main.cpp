@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"import", "SCENE --out WORLD [--scale S] [--slot NAME=SLOT]... [--resize-images | --no-bitmaps]",
      RunImportCommand},
     {"export", "WORLD --out DIR/NAME.gltf|DIR/NAME.glb", RunExportCommand},
+    {"web", "DATA_DIR --out SITE [--page PAGE_DIR]", RunWebCommand},
 };
 
 int Usage() {

@@ -1,0 +1,223 @@
+# What the browser tests share: a folder served over http on localhost holding the page and a level, a headless
+# Chromium driven through chromedriver, and the steps a player takes (answer a box, hold a key, press Escape).
+# Every wait is for a condition, with a generous deadline. Exit codes: 0 pass, 1 fail, 77 skip (nothing to test
+# with: no page built, no Chromium).
+import base64
+import functools
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+SOURCE_DIR = os.environ.get('GORVANE_SOURCE_DIR', os.path.join(os.path.dirname(__file__), '..', '..'))
+PAGE_DIR = os.environ.get('GORVANE_WEB_PAGE', os.path.join(SOURCE_DIR, 'build', 'web', 'page'))
+PAGE_FILES = ('index.html', 'gorvane.js', 'gorvane.wasm')
+DEADLINE = 60
+
+
+def skip(why):
+    print('SKIP: ' + why)
+    sys.exit(77)
+
+
+def fail(why):
+    print('FAIL: ' + why)
+    sys.exit(1)
+
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+except ImportError:
+    skip('no python3-selenium (scripts/setup.sh test installs it)')
+if not all(os.path.exists(os.path.join(PAGE_DIR, name)) for name in PAGE_FILES):
+    skip('no page built in %s (cmake --workflow --preset web builds it)' % PAGE_DIR)
+if not (shutil.which('chromium') and shutil.which('chromedriver')):
+    skip('no chromium and chromedriver (scripts/setup.sh test installs them)')
+
+
+def wait_for(condition, what, seconds=DEADLINE):
+    """Polls condition until it gives something true, and returns that; fails after seconds."""
+    end = time.monotonic() + seconds
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > end:
+            fail('waited %d s for %s' % (seconds, what))
+        time.sleep(0.05)
+
+
+class Site:
+    """A folder of the page's program files and a level's data files, served over http on localhost."""
+
+    def __init__(self, data_dir=None, extra=None, page=True):
+        self.dir = tempfile.mkdtemp(prefix='gorvane-web-')
+        if page:
+            for name in PAGE_FILES:
+                shutil.copy(os.path.join(PAGE_DIR, name), self.dir)
+        if data_dir:
+            for name in os.listdir(data_dir):
+                shutil.copy(os.path.join(data_dir, name), self.dir)
+        for name, content in (extra or {}).items():
+            with open(os.path.join(self.dir, name), 'wb') as file:
+                file.write(content)
+        handler = functools.partial(Quiet, directory=self.dir)
+        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.url = 'http://127.0.0.1:%d/' % self.server.server_address[1]
+
+    def close(self):
+        self.server.shutdown()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class Browser:
+    """Headless Chromium on the software renderer, with a profile of its own."""
+
+    def __init__(self, sound=False):
+        self.profile = tempfile.mkdtemp(prefix='gorvane-chromium-')
+        options = webdriver.ChromeOptions()
+        options.binary_location = shutil.which('chromium')
+        flags = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
+                 '--no-first-run', '--window-size=800,700', '--user-data-dir=' + self.profile]
+        if sound:
+            # Sound starts at once, as it does in a browser after the player's first click.
+            flags.append('--autoplay-policy=no-user-gesture-required')
+        for flag in flags:
+            options.add_argument(flag)
+        self.driver = webdriver.Chrome(service=Service(shutil.which('chromedriver')), options=options)
+        self.driver.set_script_timeout(DEADLINE)
+
+    def close(self):
+        self.driver.quit()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def run(self, script, *arguments):
+        return self.driver.execute_script(script, *arguments)
+
+    def page(self, name):
+        """A value of the page's state, e.g. 'GorvanePage.frames'."""
+        return self.run('return ' + name)
+
+    def box(self):
+        """The open message box as (caption, text, [buttons]), or None."""
+        return self.run("""
+            var box = document.querySelector('dialog[open]');
+            if (!box) return null;
+            return [box.querySelector('.caption').textContent, box.querySelector('.text').textContent,
+                    Array.from(box.querySelectorAll('button')).map(function(b) { return b.textContent; })];""")
+
+    def wait_box(self, caption):
+        box = wait_for(lambda: self.box(), 'the box "%s"' % caption)
+        if box[0] != caption:
+            fail('the box shown is "%s" (%s), not "%s"' % (box[0], box[1], caption))
+        return box
+
+    def answer(self, button):
+        """Clicks the button of the open box, as a player does, and waits until that box has gone."""
+        self.run("document.querySelector('dialog[open]').dataset.answered = 'yes'")
+        chosen = [b for b in self.driver.find_elements(By.CSS_SELECTOR, 'dialog[open] .buttons button')
+                  if b.text == button]
+        if not chosen:
+            fail('the box has no button %s' % button)
+        chosen[0].click()
+        wait_for(lambda: not self.run("return document.querySelector('dialog[data-answered]')"), 'the box to go')
+
+    def frames_after(self, count):
+        """Waits until the game has shown count more frames."""
+        start = self.page('GorvanePage.frames')
+        wait_for(lambda: self.page('GorvanePage.frames') >= start + count, '%d more frames' % count)
+
+    def hold(self, key, frames=5, until=None):
+        """Holds a key down while the game draws frames frames, or until the condition holds (the key may stop
+        the frames: a box asks), then lets it go. One frame more is counted than asked: the key may come in the
+        middle of a frame, which the game ends without having seen it."""
+        start = self.page('GorvanePage.frames')
+        ActionChains(self.driver).key_down(key).perform()
+        wait_for(lambda: self.page('GorvanePage.frames') > start + frames or (until and until()),
+                 '%d frames with a key down' % frames)
+        ActionChains(self.driver).key_up(key).perform()
+
+    def escape(self):
+        """Escape as a player presses it. While the browser holds fullscreen or the pointer, Chromium takes the key
+        for itself: it gives them back and the page never sees the key. Keys sent through the DevTools protocol
+        skip that handling, so here it is played as the browser plays it."""
+        held = self.run('return !!(document.fullscreenElement || document.pointerLockElement)')
+        if held:
+            self.run('if (document.fullscreenElement) document.exitFullscreen();'
+                     'if (document.pointerLockElement) document.exitPointerLock();')
+            wait_for(lambda: not self.run('return !!(document.fullscreenElement || document.pointerLockElement)'),
+                     'the browser to give back fullscreen and the pointer')
+            return
+        # Held while the game shows two frames, or until it ends: a press and release between two frames
+        # would never be seen down.
+        start = self.page('GorvanePage.frames')
+        ActionChains(self.driver).key_down(Keys.ESCAPE).perform()
+        wait_for(lambda: self.page('GorvanePage.endedCode') is not None or self.page('GorvanePage.frames') >= start + 2,
+                 'two frames with Escape down')
+        ActionChains(self.driver).key_up(Keys.ESCAPE).perform()
+
+    def shot(self, path):
+        """The canvas as the page shows it, 640x480 pixels, as a PNG file."""
+        rect = self.run("var r = document.querySelector('#stage canvas').getBoundingClientRect();"
+                        "return [r.left, r.top, r.width, r.height];")
+        png = self.driver.execute_cdp_cmd('Page.captureScreenshot', {
+            'format': 'png', 'clip': {'x': rect[0], 'y': rect[1], 'width': rect[2], 'height': rect[3], 'scale': 1}})
+        with open(path, 'wb') as file:
+            file.write(base64.b64decode(png['data']))
+        return path
+
+
+def difference(picture, kept):
+    """How far a picture is from another: (pixels off by more than 9.4% in a channel, mean difference in levels of
+    255), as ImageMagick measures them."""
+    differing = subprocess.run(['/usr/bin/compare', '-metric', 'AE', '-fuzz', '9.4%', picture, kept, 'null:'],
+                               capture_output=True, text=True).stderr.split()[0]
+    mean = subprocess.run(['/usr/bin/compare', '-metric', 'MAE', picture, kept, 'null:'],
+                          capture_output=True, text=True).stderr
+    return int(float(differing)), float(mean.split('(')[1].split(')')[0]) * 255
+
+
+def same_as(picture, kept, what, most_pixels=1536, most_mean=1.0):
+    """Fails unless picture is kept within the allowance the data tests give another build of the software
+    renderer: at most 1,536 pixels far off (by 9.4%) and a mean difference of at most one level in 255."""
+    pixels, mean = difference(picture, kept)
+    print('%s: %d pixels off, a mean difference of %.3f levels' % (what, pixels, mean))
+    if pixels > most_pixels or mean > most_mean:
+        fail('%s differs from %s (%d pixels off, mean %.3f levels)' % (what, kept, pixels, mean))
+
+
+def kept_view(name):
+    return os.path.join(SOURCE_DIR, 'tests', 'data', 'views', name + '.png')
+
+
+def shifted(before, after):
+    """How many pixels the picture moved to the right from one PNG to the other (the e2e tests' look shift)."""
+    look = os.environ.get('GORVANE_LOOK')
+    if not look:
+        skip('GORVANE_LOOK names no look program (run through ctest)')
+    raw = []
+    for picture in (before, after):
+        subprocess.run(['/usr/bin/convert', picture, '-depth', '8', 'rgb:' + picture + '.rgb'], check=True)
+        raw.append(picture + '.rgb')
+    return int(subprocess.run([look, 'shift', raw[0], raw[1], '640', '480'], capture_output=True, text=True,
+                              check=True).stdout)
+
+
+def start_game(browser, site, page='index.html'):
+    browser.driver.get(site.url + page)
+    return browser.wait_box('Start FullScreen?')
