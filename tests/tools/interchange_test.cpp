@@ -171,6 +171,7 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
       {{"missing.png", nullptr, nullptr, nullptr}, "", 1, "the material \"crate\": its image missing.png cannot be "
        "read", ""},
       {{"quad.jpg", nullptr, nullptr, nullptr}, "--no-bitmaps", 0, "bitmaps left alone: all sixteen", ""},
+      {{"quad.bmp", nullptr, nullptr, nullptr}, "", 0, "\ncrate.bmp: written from quad.bmp (8 x 4)\n", "crate.bmp"},
   };
   for (const Case& c : cases) {
     std::string mtl;
@@ -265,7 +266,9 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   // A .glb is the level in one file.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("one"), std::filesystem::directory_iterator()), 1);
   const std::string gltf = ReadFileBytes("scene/valley.gltf");
-  for (const char* part : {"\"name\": \"collision\"", "\"name\": \"start\"", "\"mode\": 1", "\"uri\": \"wall1.png\""}) {
+  // Texture coordinates are pairs, as glTF has them.
+  for (const char* part : {"\"name\": \"collision\"", "\"name\": \"start\"", "\"mode\": 1", "\"uri\": \"wall1.png\"",
+                           "\"type\": \"VEC2\""}) {
     EXPECT_NE(gltf.find(part), std::string::npos) << part;
   }
   // The texture beside it is the bitmap, top row first.
@@ -286,6 +289,16 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   ASSERT_EQ(RunTool("export tricky.dat --out scene/tricky.gltf").exit_code, 0);
   ASSERT_EQ(RunTool("import scene/tricky.gltf --out tricky-back.dat").exit_code, 0);
   ExpectSameTriangles("tricky.dat", "tricky-back.dat");
+  // A level with a number a glTF file cannot hold, in any of a corner's five, is not exported.
+  for (int field = 0; field < 5; ++field) {
+    std::string corner;
+    for (int i = 0; i < 5; ++i) corner += i == field ? (field % 2 ? " nan" : " -inf") : " 0";
+    directory_.Write("odd.dat", "NUMPOLLIES 1\n3\n1 0 0 0 0\n" + corner.substr(1) + "\n0 1 0 0 0\n");
+    ToolRun run = RunTool("export odd.dat --out scene/odd.gltf");
+    EXPECT_EQ(run.exit_code, 1) << corner;
+    EXPECT_NE(run.err.find("triangle 1 has a corner that is not a finite number"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists("scene/odd.gltf")) << corner;
+  }
 }
 
 }  // namespace

@@ -73,6 +73,22 @@ TEST_F(Ms3dTool, DrawsTheModelWithItsTexturesFromTheGivenSide) {
     EXPECT_EQ(PixelOf(picture, 5, 5), PixelOf(picture, 634, 474));
     EXPECT_NE(PixelOf(picture, 5, 5), 0xFFFFFFu);
   }
+  // A box of two such squares, the textured one in front: the framing keeps its near face in the picture.
+  Ms3dFileRecord box = SmallMs3dModel();
+  for (int i = 0; i < 4; i++) {
+    box.vertices[i].position[2] = 1;
+    box.vertices.push_back(box.vertices[i]);
+    box.vertices.back().position[2] = -1;
+  }
+  for (int i = 0; i < 2; i++) {
+    box.triangles.push_back(box.triangles[i]);
+    for (uint16_t& index : box.triangles.back().vertex_indices) index += 4;
+  }
+  box.groups[0].triangle_indices = {0, 1};
+  box.groups[1].triangle_indices = {2, 3};
+  directory_.Write("box.ms3d", WriteMs3d(box));
+  ASSERT_EQ(RunTool("ms3d box.ms3d --png box.png").exit_code, 0);
+  EXPECT_EQ(PixelOf(ReadPng("box.png", &width, &height), 320, 240), 0x00C000u);
 }
 
 // The game makes every material's texture from its one model texture file, whatever the material names.

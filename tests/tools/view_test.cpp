@@ -164,7 +164,8 @@ using ViewArguments = ToolTest;
 TEST_F(ViewArguments, WrongOnesExit2AndDataThatWouldStopTheGameExits1) {
   for (const char* arguments : {"", "--png a.png", ". --tick 3", ". --png", ". --png ''", ". --tick 0 --png a.png",
                                 ". --tick 120 --png a.png", ". --at 1 --png a.png", ". --at 1,2,3,4,5 --png a.png",
-                                ". --at 1,z --png a.png", ". --at 1,,2 --png a.png", ". --time 0",
+                                ". --at 1,z --png a.png", ". --at 1,,2 --png a.png", ". --at 1,2x --png a.png",
+                                ". --tick 3x --png a.png", ". --time 0", ". --time 5x",
                                 ". --at 1,2 --png a.png --fast"}) {
     EXPECT_EQ(RunTool(std::string("view ") + arguments).exit_code, 2) << arguments;
   }
@@ -172,13 +173,16 @@ TEST_F(ViewArguments, WrongOnesExit2AndDataThatWouldStopTheGameExits1) {
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_NE(run.err.find("missing: cannot enter the directory"), std::string::npos) << run.err;
 
-  // Every scene bitmap but one, and no level: the game would stop at the missing bitmap, and the tool says which.
-  WriteSceneBitmaps();
-  ASSERT_EQ(remove("waterfall2.bmp"), 0);
-  run = RunTool("view . --png a.png");
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.err, "gorvane-assets: .: no waterfall2.bmp\n"
-                     "gorvane-assets: .: the scene textures did not load; the game would stop here\n");
+  // Every scene bitmap but one, and no level: the game would stop at the missing bitmap, and the tool says which,
+  // the first of the sixteen as well as the last.
+  for (const char* missing : {"floor1.bmp", "waterfall2.bmp"}) {
+    WriteSceneBitmaps();
+    ASSERT_EQ(remove(missing), 0);
+    run = RunTool("view . --png a.png");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, std::string("gorvane-assets: .: no ") + missing +
+                           "\ngorvane-assets: .: the scene textures did not load; the game would stop here\n");
+  }
   // With it, the game would play an empty level: the tool draws it and says why it is empty.
   WriteSceneBitmaps();
   run = RunTool("view . --png a.png");

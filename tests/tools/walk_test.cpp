@@ -58,6 +58,11 @@ class Walk : public ShellTest {
     PressWalkKey(&walk_, key, false, false);
   }
   uint32_t Sky() { return ScriptedReadPixel(639, 479); }
+  // The upper status bar's colour: energy.bmp's (slot 9 of WriteSceneBitmaps, 0x8C9AA8) in the tint in force.
+  void ExpectBarTint(float tint) {
+    const uint32_t bar = ScriptedReadPixel(42, 414);
+    for (int shift : {16, 8, 0}) EXPECT_NEAR(bar >> shift & 0xFF, (0x8C9AA8u >> shift & 0xFF) * tint, 2) << shift;
+  }
 
   std::unique_ptr<ScriptedGlContext> gl_;
   WalkOptions options_;
@@ -204,7 +209,11 @@ TEST_F(Walk, TheTickKeysStepTheCycleAndHoldIt) {
   EXPECT_EQ(g_game.cycle_tick, 99);
   EXPECT_EQ(Sky(), 0x333399);
   for (bool repeat : {false, true}) PressWalkKey(&walk_, kWalkTickOnKey, true, repeat);
-  Frames(2);
+  // As in the game, the status bars show the tint of the tick before, then the tick's own.
+  Frames(1);
+  ExpectBarTint(0.62f);
+  Frames(1);
+  ExpectBarTint(0.64f);
   EXPECT_EQ(g_game.cycle_tick, 101);
   EXPECT_EQ(Sky(), 0x3D3DA3);
 
@@ -229,6 +238,35 @@ TEST_F(Walk, TheTickKeysStepTheCycleAndHoldIt) {
   Frames(8);
   EXPECT_EQ(g_game.cycle_tick, 50);
   EXPECT_EQ(Sky(), 0x9494FA);
+}
+
+TEST_F(Walk, TheCollisionOutlinesAreLinesTwoPixelsWideYellowForTheRectangleAndRedForTheBoxes) {
+  // Facing the rectangle's south edge from a unit away, then box 1's south edge from the start; yellow is
+  // 1, 0.85, 0 and red 1, 0.1, 0.1, unfogged.
+  const struct {
+    float x, z, heading;
+    int rgb[3];
+  } views[] = {{0, 17, 180, {255, 217, 0}}, {0, 0, 0, {255, 26, 26}}};
+  for (const auto& view : views) {
+    SCOPED_TRACE(view.heading);
+    Start(view.x, view.z, view.heading, 2);
+    Key(kWalkOutlinesKey);
+    Frames(2);
+    Key(kWalkOutlinesKey);
+    // Runs of the outline's colour down the middle column.
+    std::vector<int> runs;
+    bool in_run = false;
+    for (int y = 0; y < 480; ++y) {
+      const uint32_t p = ScriptedReadPixel(320, y);
+      bool near = true;
+      for (int c = 0; c < 3; ++c) near = near && std::abs(static_cast<int>(p >> (16 - 8 * c) & 0xFF) - view.rgb[c]) <= 2;
+      if (near && !in_run) runs.push_back(0);
+      if (near) ++runs.back();
+      in_run = near;
+    }
+    ASSERT_FALSE(runs.empty());
+    for (int run : runs) EXPECT_GE(run, 2);
+  }
 }
 
 TEST_F(Walk, ThePictureKeyWritesTheFrameTheViewCommandDraws) {

@@ -32,7 +32,9 @@ TEST_F(WebCommand, PublishesOnlyALevelTheGameStartsAndSaysWhatIsLeftOut) {
   EXPECT_FALSE(std::filesystem::exists("site"));
 
   WriteSceneBitmaps();
-  EXPECT_EQ(RunTool("web . --out site --page elsewhere").exit_code, 1);
+  run = RunTool("web . --out site --page elsewhere");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "gorvane-assets: no page's program files (index.html, gorvane.js, gorvane.wasm) in elsewhere\n");
   run = RunTool("web . --out site --page page");
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(ReadFileBytes("site/gorvane.wasm"), "page/gorvane.wasm");

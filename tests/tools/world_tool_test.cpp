@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "tests/support/tool_run.h"
 
@@ -46,11 +48,45 @@ TEST_F(WorldTool, UsageErrorsExit2AndAMissingFileExits1) {
   EXPECT_NE(missing.err.find("nowhere.dat"), std::string::npos);
 }
 
-TEST_F(WorldTool, TheSvgPlanIsWritten) {
+// The numbers of the first element of the plan that the pattern finds, as floats.
+std::vector<float> Numbers(const std::string& plan, const std::string& pattern) {
+  std::smatch found;
+  std::vector<float> numbers;
+  if (std::regex_search(plan, found, std::regex(pattern))) {
+    for (size_t i = 1; i < found.size(); ++i) numbers.push_back(std::stof(found[i]));
+  }
+  return numbers;
+}
+
+TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBesideItsWords) {
   directory_.Write("level.dat", "NUMPOLLIES 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n");
-  ToolRun run = RunTool("world level.dat --svg plan.svg");
-  EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_NE(ReadFileBytes("plan.svg").find("<svg"), std::string::npos);
+  ToolRun run = RunTool("world level.dat --collision --svg plan.svg");
+  ASSERT_EQ(run.exit_code, 1) << run.err;
+  const std::string plan = ReadFileBytes("plan.svg");
+  // The walkable rectangle, 36 by 86 units, at 10 pixels a unit; the start 18 units in, 68 down from north.
+  const std::string number = "([-0-9.]+)";
+  const std::vector<float> rect = Numbers(plan, "<g id=\"collision\"[^>]*>\\s*<rect x=\"" + number + "\" y=\"" +
+                                                    number + "\" width=\"" + number + "\" height=\"" + number + "\"");
+  ASSERT_EQ(rect.size(), 4u) << plan;
+  EXPECT_EQ(rect[2], 360);
+  EXPECT_EQ(rect[3], 860);
+  EXPECT_EQ(Numbers(plan, "<g id=\"start\">\\s*<circle cx=\"" + number + "\" cy=\"" + number + "\""),
+            (std::vector<float>{rect[0] + 180, rect[1] + 680}));
+  // Down the legend, each mark (a swatch or the start's circle) has its words beside it, 4 pixels below its
+  // middle, and stands below the one before.
+  const std::string legend = plan.substr(plan.find("<g id=\"legend\">"));
+  const std::regex entry("<(rect|circle) [^>]*(?:y|cy)=\"" + number + "\"(?: width=\"14\" height=\"" + number +
+                         "\")?[^>]*/>\\s*<text x=\"[-0-9.]+\" y=\"" + number + "\"");
+  float last = -1;
+  int marks = 0;
+  for (std::sregex_iterator it(legend.begin(), legend.end(), entry), end; it != end; ++it, ++marks) {
+    const std::smatch& m = *it;
+    const float middle = std::stof(m[2]) + (m[1] == "rect" ? std::stof(m[3]) / 2 : 0);
+    EXPECT_NEAR(std::stof(m[4]) - middle, 4, 0.5) << m.str();
+    EXPECT_GT(middle, last) << m.str();
+    last = middle;
+  }
+  EXPECT_EQ(marks, 16 + 5) << "the sixteen slots, the box, the rectangle, the start and the two findings";
 }
 
 size_t Count(const std::string& text, const std::string& what) {
