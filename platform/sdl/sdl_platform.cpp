@@ -439,6 +439,12 @@ bool OsReleaseDeviceContext(OsWindow, OsDeviceContext device_context) {
   return false;
 }
 
+SdlGlAttributes SdlGlAttributesFor(const OsPixelFormat& request) {
+  // A 16-bit format is 5 bits a channel (the sixth of green is the display's business); more is 8.
+  return {request.color_bits <= 16 ? 5 : 8, request.alpha_bits, request.depth_bits, request.stencil_bits,
+          (request.flags & kPfdDoubleBuffer) != 0};
+}
+
 int OsChoosePixelFormat(OsDeviceContext device_context, const OsPixelFormat* request) {
   if (!device_context || !(request->flags & kPfdSupportOpenGl) || request->pixel_type != kPfdTypeRgba) return 0;
   return 1;
@@ -447,8 +453,8 @@ int OsChoosePixelFormat(OsDeviceContext device_context, const OsPixelFormat* req
 bool OsSetPixelFormat(OsDeviceContext device_context, int format, const OsPixelFormat* request) {
   OsWindowRecord* window = device_context ? device_context->window : nullptr;
   if (!window || format != 1 || window->sdl_window) return false;
-  SdlAskPixelFormat(request->color_bits <= 16 ? 5 : 8, request->alpha_bits, request->depth_bits,
-                    request->stencil_bits, (request->flags & kPfdDoubleBuffer) != 0);
+  const SdlGlAttributes asked = SdlGlAttributesFor(*request);
+  SdlAskPixelFormat(asked.channel_bits, asked.alpha_bits, asked.depth_bits, asked.stencil_bits, asked.double_buffer);
 
   bool fullscreen = (window->style & kWsPopup) && s_sdl.fullscreen_mode_set;
   uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;

@@ -18,3 +18,11 @@ struct SdlMessageBoxLayout {
   SDL_MessageBoxButtonData buttons[2];
 };
 SdlMessageBoxLayout SdlMessageBoxFor(uint32_t style);
+
+// What SDL is asked for by a pixel format: bits per colour channel, alpha, depth and stencil bits, and double
+// buffering.
+struct SdlGlAttributes {
+  int channel_bits, alpha_bits, depth_bits, stencil_bits;
+  bool double_buffer;
+};
+SdlGlAttributes SdlGlAttributesFor(const OsPixelFormat& request);

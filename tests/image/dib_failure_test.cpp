@@ -137,11 +137,16 @@ TEST_F(RefusedFiles, DimensionsAndEncodingsThatCannotBeConverted) {
       {InfoHeader(0x7FFFFFFF, 0x7FFFFFFF, 24), kOutOfMemory, "overflowing size"},
       {InfoHeader(1, INT32_MIN, 24), kOutOfMemory, "most negative height"},
       {InfoHeader(20000, 20000, 8, kBiRle8, 1), kOutOfMemory, "too many pixels"},
+      {InfoHeader(4096, 4097, 8, kBiRle8, 1), kOutOfMemory, "a row more than 4096 x 4096"},
       {CoreHeader(0xFFFF, 0xFFFF, 24), kOutOfMemory, "largest core header"},
   };
   for (const Case& c : cases) {
     ExpectRefused(WithFileHeader(c.header, pixels), c.text, c.what);
   }
+  // The largest image the decoder makes: 4096 x 4096, here of one colour, ended at once by a run-length code.
+  const Decoded largest = DecodeBytes(WithFileHeader(
+      InfoHeader(4096, 4096, 8, kBiRle8, 1) + Bytes().Bgr0(0x102030).str(), Bytes().U8(0).U8(1).str()));
+  EXPECT_TRUE(largest.ok && largest.width == 4096 && largest.height == 4096);
 }
 
 TEST_F(RefusedFiles, RunLengthCodesThatLeaveTheRowOrTheImage) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/globals.h"
@@ -234,6 +235,19 @@ TEST_F(SdlBackend, SizeChangesAndCloseRequestsReachTheGame) {
 
 // A Windows Yes/No box shows Yes, then No, and has no answer for Escape or its close button; an OK box takes
 // Escape as OK. SDL cannot draw the question icon: the nearest it has is the information box.
+TEST_F(SdlBackend, APixelFormatOfSixteenBitsOrFewerAsksForFiveBitsAChannelAndMoreAsksForEight) {
+  OsPixelFormat format = {};
+  format.flags = kPfdDrawToWindow | kPfdSupportOpenGl | kPfdDoubleBuffer;
+  format.depth_bits = 16;
+  for (const auto& [bits, channel] : {std::pair{16, 5}, std::pair{15, 5}, std::pair{24, 8}, std::pair{32, 8}}) {
+    format.color_bits = static_cast<uint8_t>(bits);
+    const SdlGlAttributes asked = SdlGlAttributesFor(format);
+    EXPECT_EQ(asked.channel_bits, channel) << bits << " bits";
+    EXPECT_EQ(asked.depth_bits, 16);
+    EXPECT_TRUE(asked.double_buffer);
+  }
+}
+
 TEST_F(SdlBackend, MessageBoxesAreAskedForAsWindowsShowsThem) {
   SdlMessageBoxLayout yes_no = SdlMessageBoxFor(kMbYesNo | kMbIconQuestion);
   ASSERT_EQ(yes_no.button_count, 2);
