@@ -27,7 +27,7 @@ while read -r name arguments; do
   # shellcheck disable=SC2086
   wine_run "$folder" 120 wine gorvane-assets.exe view . $arguments --png "$name.png" >"$E2E_TMP/tool.log" 2>&1 ||
     { cat "$E2E_TMP/tool.log" >&2; fail "gorvane-assets.exe view $arguments failed"; }
-  same_as_view "$folder/$name.png" "$name" "gorvane-assets.exe view $arguments"
+  same_as_view "$folder/$name.png" "$name" "gorvane-assets.exe view $arguments" wine
 done <"$GORVANE_SOURCE_DIR/tests/data/views.txt"
 end_wine "$folder"
 echo "PASS: exit code $code"
