@@ -21,10 +21,11 @@ play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-me
 # dpkg-shlibdeps and file for the .deb's dependencies; lintian, desktop-file-validate and appstreamcli to check
 # what is packaged; assimp for the packaged asset tool's scene import and export.
 package_packages=(g++-mingw-w64-i686-posix dpkg-dev file lintian desktop-file-utils appstream unzip libassimp-dev)
-# Blender, with the numpy its glTF exporter needs, for the tests that make and open levels in it.
+# Blender, with the numpy its glTF exporter needs, for the tests that make and open levels in it; stress-ng to
+# run the tests on a busy machine (scripts/under-load.sh).
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
   xdotool imagemagick sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
-  man-db debootstrap blender python3-numpy)
+  man-db debootstrap blender python3-numpy stress-ng)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
