@@ -120,9 +120,11 @@ wait_for_window() {
   echo "$id"
 }
 
-# True once one of SDL's message boxes shows its buttons: drawn, it takes keys and clicks.
+# True once one of SDL's message boxes shows its buttons, the same on two looks: drawn, it takes keys and clicks.
 box_drawn() {
-  [ -n "$("$GORVANE_LOOK" buttons "$1" 2>/dev/null)" ]
+  local buttons
+  buttons=$("$GORVANE_LOOK" buttons "$1" 2>/dev/null) && [ -n "$buttons" ] &&
+    [ "$buttons" = "$("$GORVANE_LOOK" buttons "$1" 2>/dev/null)" ]
 }
 
 # Prints the id of SDL's message box named NAME once it is drawn.
@@ -131,7 +133,8 @@ wait_for_box() {
   box=$(wait_for_window "$1") && wait_until "$E2E_WAIT" box_drawn "$box" && echo "$box"
 }
 
-# True while no top-level window is named NAME.
+# True while no top-level window is named NAME. The X server takes a window away once it has read the request
+# (or seen its program end), which may be a little after the program ended: wait for it.
 window_gone() {
   ! xwininfo -root -children 2>/dev/null | grep -qF "\"$1\""
 }
@@ -247,5 +250,5 @@ play_title_and_escape() {
     fail "the game shows almost nothing: were its data files found?"
   escape_to_end
   [ "$GAME_CODE" -lt 128 ] || fail "the game died with status $GAME_CODE"
-  window_gone "$GAME_CAPTION" || fail "the window is still there"
+  wait_until "$E2E_WAIT" window_gone "$GAME_CAPTION" || fail "the window is still there"
 }

@@ -50,5 +50,5 @@ turned Right "$window"
 escape_to_end
 code=$GAME_CODE
 [ "$code" -lt 128 ] || fail "the game died with status $code"
-window_gone "$GAME_CAPTION" || fail "the window is still there"
+wait_until "$E2E_WAIT" window_gone "$GAME_CAPTION" || fail "the window is still there"
 echo "PASS: exit code $code"

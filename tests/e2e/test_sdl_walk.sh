@@ -40,5 +40,5 @@ verdict=$("$GORVANE_LOOK" compare preview "$E2E_TMP/pictures/walk-1.png" "$E2E_T
 
 escape_to_end
 [ "$GAME_CODE" = 0 ] || fail "the preview ended with $GAME_CODE"
-window_gone gorvane-assets || fail "the window is still there"
+wait_until "$E2E_WAIT" window_gone gorvane-assets || fail "the window is still there"
 echo "PASS"
