@@ -12,8 +12,10 @@ game=$(cd "$(dirname "${1:?usage: screenshots.sh path/to/gorvane [OUTDIR]}")" &&
 out=${2:-$here/docs/screenshots}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-export GORVANE_BIN=$game GORVANE_ASSETS=$(dirname "$game")/tools/gorvane-assets GORVANE_SOURCE_DIR=$here
-export GORVANE_LOOK=${GORVANE_LOOK:-$(dirname "$game")/tests/look}
+GORVANE_BIN=$game
+GORVANE_ASSETS=$(dirname "$game")/tools/gorvane-assets
+GORVANE_LOOK=${GORVANE_LOOK:-$(dirname "$game")/tests/look}
+export GORVANE_BIN GORVANE_ASSETS GORVANE_LOOK GORVANE_SOURCE_DIR=$here
 [ -x "$GORVANE_LOOK" ] || { echo "screenshots: no $GORVANE_LOOK (build the tests too)" >&2; exit 1; }
 . "$here/tests/e2e/lib.sh"
 

@@ -33,6 +33,8 @@ inline constexpr PictureBound kPreviewAgainstView = {"preview", 7.65, 2999, 255}
 // kept views, which were drawn through EGL.
 inline constexpr PictureBound kWineAgainstKept = {"wine", 24, 1536, 1.0};
 
+// Every bound by name, for look compare. A new pair of renderers (the browser's against the kept views) gets a
+// bound of its own here rather than a looser one shared with the others.
 inline constexpr PictureBound kPictureBounds[] = {kToolAgainstGame, kSoftwareAgainstKept, kPreviewAgainstView,
                                                   kWineAgainstKept};
 
