@@ -169,19 +169,6 @@ Picture Grab(Display* display, Window window, int* width, int* height) {
   return picture;
 }
 
-// Grabs the window until it can, or SECONDS pass from START; says so when it cannot.
-Picture GrabOrSay(Display* display, Window window, double start, double seconds, int* width, int* height) {
-  for (;;) {
-    Picture picture = Grab(display, window, width, height);
-    if (!picture.empty()) return picture;
-    if (NowMs() - start > seconds * 1000) {
-      fprintf(stderr, "look: cannot read window 0x%lx\n", window);
-      return {};
-    }
-    std::this_thread::sleep_for(kLookPause);
-  }
-}
-
 // Writes a picture as raw RGB, as ImageMagick's rgb: format reads it.
 bool WriteRaw(const char* path, const Picture& picture) {
   std::ofstream file(path, std::ios::binary);
@@ -206,26 +193,24 @@ int SettledCommand(const char* window_id, double seconds, const char* out) {
   Display* display = OpenDisplay();
   Window window = WindowArgument(window_id);
   const double start = NowMs();
-  int width = 0, height = 0;
-  Picture still = GrabOrSay(display, window, start, seconds, &width, &height);
-  if (still.empty()) return 1;
-  double still_since = NowMs();
-  int looks = 1;
-  while (looks < kSettledLooks || NowMs() - still_since < kSettledMs) {
+  Picture still;
+  double still_since = start;
+  int looks = 0;
+  while (still.empty() || looks < kSettledLooks || NowMs() - still_since < kSettledMs) {
     if (NowMs() - start > seconds * 1000) {
       fprintf(stderr, "look: the window's picture did not stop changing within %g s\n", seconds);
       return 1;
     }
-    std::this_thread::sleep_for(kLookPause);
+    int width = 0, height = 0;
     Picture now = Grab(display, window, &width, &height);
-    if (now.empty()) continue;
-    if (now == still) {
+    if (!now.empty() && now == still) {
       ++looks;
-    } else {
+    } else if (!now.empty()) {
       still = std::move(now);
       still_since = NowMs();
       looks = 1;
     }
+    std::this_thread::sleep_for(kLookPause);
   }
   XCloseDisplay(display);
   if (!WriteRaw(out, still)) {
@@ -327,17 +312,15 @@ int TurningCommand(const char* window_id, double seconds) {
   Display* display = OpenDisplay();
   Window window = WindowArgument(window_id);
   const double start = NowMs();
-  int width = 0, height = 0;
-  Picture last = GrabOrSay(display, window, start, seconds, &width, &height);
-  if (last.empty()) return 1;
-  int agreeing = 0, way = 0, pictures = 1, clear = 0;
+  int width = 0, height = 0, agreeing = 0, way = 0, pictures = 0, clear = 0;
+  std::vector<Picture> burst;
   while (NowMs() - start <= seconds * 1000) {
     // Distinct pictures as fast as the screen gives them, estimated afterwards: an estimate takes longer than a
     // frame, and estimating between grabs would let the game turn further between two of them.
-    std::vector<Picture> burst = {last};
     while (burst.size() < kBurst && NowMs() - start <= seconds * 1000) {
       Picture now = Grab(display, window, &width, &height);
-      if (!now.empty() && now.size() == last.size() && now != burst.back()) burst.push_back(std::move(now));
+      bool distinct = burst.empty() || (now.size() == burst.back().size() && now != burst.back());
+      if (!now.empty() && distinct) burst.push_back(std::move(now));
       std::this_thread::sleep_for(kLookPause);
     }
     for (size_t i = 1; i < burst.size(); ++i) {
@@ -357,7 +340,7 @@ int TurningCommand(const char* window_id, double seconds) {
         return 0;
       }
     }
-    last = std::move(burst.back());
+    if (burst.size() > 1) burst.erase(burst.begin(), burst.end() - 1);
   }
   fprintf(stderr, "look: the picture did not turn one way within %g s (%d pictures, %d clear estimates)\n", seconds,
           pictures, clear);
