@@ -103,7 +103,7 @@ exec 5>"$work/display"
 Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset >"$logs/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 5>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 
