@@ -362,8 +362,8 @@ int CompareCommand(const char* bound_name, const char* a_path, const char* b_pat
     }
   }
   PictureDifference difference = ComparePictures(a, b, *bound);
-  printf("%d pixels further apart than %g levels (at most %d), a mean difference of %.3f levels (at most %g)\n",
-         difference.differing, bound->colour_distance, bound->most_differing, difference.mean, bound->most_mean);
+  printf("%d pixels off by more than %d levels (at most %d), a mean difference of %.3f levels (at most %g)\n",
+         difference.differing, bound->channel_distance, bound->most_differing, difference.mean, bound->most_mean);
   return difference.within ? 0 : 1;
 }
 

@@ -6,18 +6,16 @@
 PictureDifference ComparePictures(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
                                   const PictureBound& bound) {
   if (a.size() != b.size() || a.empty()) return {static_cast<int>(std::max(a.size(), b.size()) / 3), 255, false};
-  // Squared, so that no square root is taken per pixel.
-  const double most_distance = bound.colour_distance * bound.colour_distance;
   int differing = 0;
   double sum = 0;
   for (size_t i = 0; i + 2 < a.size(); i += 3) {
-    int squares = 0;
+    int most = 0;
     for (size_t c = 0; c < 3; c++) {
       int d = std::abs(a[i + c] - b[i + c]);
       sum += d;
-      squares += d * d;
+      most = std::max(most, d);
     }
-    if (squares > most_distance) differing++;
+    if (most > bound.channel_distance) differing++;
   }
   const double mean = sum / static_cast<double>(a.size());
   return {differing, mean, differing <= bound.most_differing && mean <= bound.most_mean};
