@@ -71,10 +71,25 @@ wine_run() {
   (cd "$folder" && exec timeout "$seconds" "${WINE_COMMAND[@]}")
 }
 
+# Wine ends the Unix process of a Windows program by force when it is still there a second after the program
+# ended, which on a busy machine happens after the program has done its work: the process's status is then 137,
+# whatever the program returned. So the programs run through a batch file in FOLDER that prints the status
+# Windows reports (program_status reads it), started with `wine cmd /c gorvane-e2e-status.bat PROGRAM ARGS...`.
+write_status_batch() {
+  printf '@%%*\r\n@echo gorvane-e2e-status %%errorlevel%%\r\n' >"$1/gorvane-e2e-status.bat"
+}
+
+# The status the batch file printed into the output file LOG, or UNIX_STATUS when it printed none (a timeout).
+program_status() {
+  local printed
+  printed=$(tr -d '\r' <"$1" | sed -n 's/^gorvane-e2e-status \(-\{0,1\}[0-9]*\)$/\1/p' | tail -n1)
+  echo "${printed:-$2}"
+}
+
 # Starts PROGRAM of FOLDER under the chosen Wine in the background, its output in game.log.
 start_wine_program() {
   local folder=$1 program=$2
-  wine_command "$folder" wine "$program"
+  wine_command "$folder" wine cmd /c gorvane-e2e-status.bat start /wait "$program"
   (cd "$folder" && exec timeout 180 "${WINE_COMMAND[@]}") >"$E2E_TMP/game.log" 2>&1 &
   GAME_PID=$!
 }
@@ -150,6 +165,7 @@ play_under_wine() {
   local folder=$1 window
   # Mouse look reads the pointer from the first frame on: resting at the middle, it leaves the view facing north.
   xdotool mousemove 320 240
+  write_status_batch "$folder"
   start_wine_program "$folder" gorvane.exe
   answer_wine_box "Start FullScreen" n  # n answers No
   wait_for_640x480 "$GAME_CAPTION"
@@ -168,5 +184,7 @@ play_under_wine() {
   escape_to_end
   E2E_FOCUS=""
   end_wine "$folder"
-  [ "$GAME_CODE" -lt 124 ] || fail "the Windows program did not end cleanly (status $GAME_CODE)"
+  GAME_CODE=$(program_status "$E2E_TMP/game.log" "$GAME_CODE")
+  # An exception's code shows as a negative status.
+  [ "$GAME_CODE" -ge 0 ] && [ "$GAME_CODE" -lt 124 ] || fail "the Windows program did not end cleanly (status $GAME_CODE)"
 }
