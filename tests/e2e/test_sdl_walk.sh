@@ -31,12 +31,14 @@ settled "$window" screen
 "$GORVANE_ASSETS" view "$level" --at $place --tick "$tick" --png "$E2E_TMP/view.png" || fail "view failed"
 verdict=$("$GORVANE_LOOK" compare preview "$E2E_TMP/screen.rgb" "$E2E_TMP/view.png") ||
   fail "the window does not show the saved level from the same place: $verdict"
+echo "the window against view: $verdict"
 
 hold_until p grep -q walk-1.png "$E2E_TMP/tool.out" || fail "P wrote no picture"
 grep -qx "$E2E_TMP/pictures/walk-1.png: --at $place --tick $tick" "$E2E_TMP/tool.out" ||
   fail "P did not write walk-1.png at the place: $(cat "$E2E_TMP/tool.out")"
 verdict=$("$GORVANE_LOOK" compare preview "$E2E_TMP/pictures/walk-1.png" "$E2E_TMP/view.png") ||
   fail "the picture P wrote is not the one view draws: $verdict"
+echo "P's picture against view: $verdict"
 
 escape_to_end
 [ "$GAME_CODE" = 0 ] || fail "the preview ended with $GAME_CODE"
