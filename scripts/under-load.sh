@@ -10,10 +10,14 @@
 # on two cores); GORVANE_STRESS replaces stress-ng's worker options ("--cpu 8 --vm 2 --vm-bytes 256M ...").
 set -uo pipefail
 [ $# -gt 0 ] || { echo "usage: under-load.sh COMMAND [ARGUMENTS...]" >&2; exit 2; }
-command -v stress-ng >/dev/null || { echo "under-load: stress-ng is not installed (scripts/setup.sh test)" >&2; exit 2; }
+if ! command -v stress-ng >/dev/null; then
+  echo "under-load: stress-ng is not installed (scripts/setup.sh test)" >&2
+  exit 2
+fi
 
 cores=$(nproc)
-read -r -a workers <<<"${GORVANE_STRESS:---cpu $((2 * cores)) --vm $cores --vm-bytes 128M --hdd $cores --hdd-bytes 128M}"
+default="--cpu $((2 * cores)) --vm $cores --vm-bytes 128M --hdd $cores --hdd-bytes 128M"
+read -r -a workers <<<"${GORVANE_STRESS:-$default}"
 work=$(mktemp -d)
 stress_pid="" sampler_pid=""
 # stress-ng and the sampler end with this script, however it ends.
@@ -53,6 +57,7 @@ ended=$(date +%s.%N)
 kill "$sampler_pid" 2>/dev/null
 sampler_pid=""
 range=$(sort -n "$work/samples" 2>/dev/null | awk 'NR == 1 {low = $1} {high = $1} END {if (NR) print low " to " high}')
+took=$(awk -v a="$started" -v b="$ended" 'BEGIN {print b - a}')
 printf 'under-load: "%s" ended with status %d after %.0f s; one-minute load average %s during the run, %s at the end\n' \
-  "$*" "$status" "$(awk -v a="$started" -v b="$ended" 'BEGIN {print b - a}')" "${range:-not sampled}" "$(load)" >&2
+  "$*" "$status" "$took" "${range:-not sampled}" "$(load)" >&2
 exit "$status"

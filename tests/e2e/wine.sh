@@ -186,5 +186,6 @@ play_under_wine() {
   end_wine "$folder"
   GAME_CODE=$(program_status "$E2E_TMP/game.log" "$GAME_CODE")
   # An exception's code shows as a negative status.
-  [ "$GAME_CODE" -ge 0 ] && [ "$GAME_CODE" -lt 124 ] || fail "the Windows program did not end cleanly (status $GAME_CODE)"
+  [ "$GAME_CODE" -ge 0 ] && [ "$GAME_CODE" -lt 124 ] ||
+    fail "the Windows program did not end cleanly (status $GAME_CODE)"
 }
