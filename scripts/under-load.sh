@@ -58,6 +58,6 @@ kill "$sampler_pid" 2>/dev/null
 sampler_pid=""
 range=$(sort -n "$work/samples" 2>/dev/null | awk 'NR == 1 {low = $1} {high = $1} END {if (NR) print low " to " high}')
 took=$(awk -v a="$started" -v b="$ended" 'BEGIN {print b - a}')
-printf 'under-load: "%s" ended with status %d after %.0f s; one-minute load average %s during the run, %s at the end\n' \
+printf 'under-load: "%s" ended with status %d after %.0f s; load average (1 min) %s during the run, %s at the end\n' \
   "$*" "$status" "$took" "${range:-not sampled}" "$(load)" >&2
 exit "$status"
