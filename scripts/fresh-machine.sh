@@ -103,7 +103,7 @@ exec 5>"$work/display"
 Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset >"$logs/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 5>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 
@@ -137,24 +137,39 @@ play_failed() {
   exit 1
 }
 
+# Runs COMMAND every 100 ms until it succeeds, for up to SECONDS; fails if it never does.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+play_ended() { ! kill -0 "$play_pid" 2>/dev/null; }
+game_shown() { [ -n "$(window_named "Gorvane (3D) v0.42")" ]; }
+
 say "./scripts/play.sh"
 started=$(date +%s)
 in_root env DISPLAY="$DISPLAY" bash -c 'cd /root/gorvane && ./scripts/play.sh' >"$logs/play.log" 2>&1 &
 play_pid=$!
 box=$(wait_window "Start FullScreen?" 1800) || play_failed "the start question did not appear"
 asked=$(seconds_since "$started")
-sleep 0.5
-xdotool key --window "$box" Return 2>/dev/null  # Yes: the screen is 640x480, the game's own mode
-wait_window "Gorvane (3D) v0.42" 60 >/dev/null || play_failed "no game window after answering Yes"
-sleep 1
-xdotool keydown Escape 2>/dev/null
-sleep 0.3
-xdotool keyup Escape 2>/dev/null
-for _ in $(seq 100); do
-  kill -0 "$play_pid" 2>/dev/null || break
-  sleep 0.1
+# Yes (Return; the screen is 640x480, the game's own mode) until the game's window shows: a key that reaches the
+# box before it takes keys is lost, so it is sent again every few seconds.
+answered=""
+for _ in $(seq 20); do
+  xdotool key --window "$box" Return 2>/dev/null
+  wait_until 3 game_shown && { answered=yes; break; }
+  play_ended && break
 done
-kill -0 "$play_pid" 2>/dev/null && play_failed "the game did not end on Escape"
+[ -n "$answered" ] || play_failed "no game window after answering Yes"
+# Escape held until the game has ended.
+xdotool keydown Escape 2>/dev/null
+wait_until 60 play_ended || true
+xdotool keyup Escape 2>/dev/null
+play_ended || play_failed "the game did not end on Escape"
 status=0
 wait "$play_pid" || status=$?
 play_pid=""

@@ -3,75 +3,51 @@
 # screen, fullscreen on a 640x480 screen, and the asset tool's preview window beside it (tools/gorvane-assets
 # in the same build). Runs its own Xvfb; writes docs/screenshots/question.png, title.png and walk.png. The
 # views of the level are drawn by the asset tool instead (scripts/views.sh): the same every time, in seconds.
+# Drives the game with the end-to-end tests' steps (tests/e2e/lib.sh), so it needs their look program, built
+# with the tests beside the game (tests/look in the same build).
 #
 #   scripts/screenshots.sh build/gorvane [OUTDIR]
-set -euo pipefail
-
 here=$(cd "$(dirname "$0")/.." && pwd)
 game=$(cd "$(dirname "${1:?usage: screenshots.sh path/to/gorvane [OUTDIR]}")" && pwd)/$(basename "$1")
 out=${2:-$here/docs/screenshots}
 mkdir -p "$out"
-tmp=$(mktemp -d)
-xvfb_pid="" game_pid=""
-cleanup() {
-  # Each step on its own: a game that has already gone must not keep the X server running.
-  if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+out=$(cd "$out" && pwd)
+GORVANE_BIN=$game
+GORVANE_ASSETS=$(dirname "$game")/tools/gorvane-assets
+GORVANE_LOOK=${GORVANE_LOOK:-$(dirname "$game")/tests/look}
+export GORVANE_BIN GORVANE_ASSETS GORVANE_LOOK GORVANE_SOURCE_DIR=$here
+[ -x "$GORVANE_LOOK" ] || { echo "screenshots: no $GORVANE_LOOK (build the tests too)" >&2; exit 1; }
+. "$here/tests/e2e/lib.sh"
 
-exec 5>"$tmp/display"
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset -r >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 5>&-
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$tmp/display")"
-
-window_named() {
-  for _ in $(seq 200); do
-    id=$(xwininfo -root -children 2>/dev/null | awk -v n="\"$1\"" 'index($0, n) {print $1; exit}')
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  echo "no window named $1" >&2
-  return 1
+# Writes the whole screen as NAME.png once it has stopped changing.
+photograph() {
+  settled "$(xwininfo -root | awk '/Window id:/ {print $4}')" "$1"
+  convert -size 640x480 -depth 8 "rgb:$E2E_TMP/$1.rgb" "$out/$1.png" || fail "could not write $out/$1.png"
+  echo "  $1.png"
 }
-shot() { import -window root "$out/$1.png"; echo "  $1.png"; }
-cd "$here/data"
-SDL_AUDIODRIVER=dummy "$game" >"$tmp/game.log" 2>&1 &
-game_pid=$!
-box=$(window_named "Start FullScreen?")
-sleep 0.5
-shot question
+
+start_xvfb 640x480x24
+start_game
+box=$(wait_for_box "Start FullScreen?") || fail "the start question did not appear"
+photograph question
 xdotool key --window "$box" Return  # Yes: the screen is 640x480, the game's own mode
-window_named "Gorvane (3D) v0.42" >/dev/null
+wait_for_window "$GAME_CAPTION" >/dev/null || fail "no game window after answering Yes"
 xdotool mousemove 320 240
-sleep 1.0
-shot title
+photograph title
+escape_to_end
 
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
-for _ in $(seq 100); do
-  if ! kill -0 "$game_pid" 2>/dev/null; then
-    game_pid=""  # it quit by itself; otherwise the clean-up ends it
-    break
-  fi
-  sleep 0.05
-done
-
-# The preview, flown 2.5 units up over the hut's doorway with the collision shown: the tick held, C, then F
-# and Page Up for half a second.
-assets=$(dirname "$game")/tools/gorvane-assets
-[ -x "$assets" ] || exit 0
-(cd "$tmp" && exec env SDL_AUDIODRIVER=dummy "$assets" walk "$here/data" --at 1.5,9,0,35 --tick 20) \
-  >"$tmp/walk.log" 2>&1 &
-game_pid=$!
-window_named gorvane-assets >/dev/null
-sleep 1.0
-for key in t c f; do xdotool keydown $key; sleep 0.1; xdotool keyup $key; done
-xdotool keydown Prior; sleep 0.5; xdotool keyup Prior
-sleep 0.5
-shot walk
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
-wait "$game_pid" || true
-game_pid=""
+# The preview, flown about 2.5 units up over the hut's doorway with the collision shown: the tick held, C, F,
+# then Page Up until the caption says so.
+[ -x "$GORVANE_ASSETS" ] || exit 0
+start_tool "$E2E_TMP" walk "$here/data" --at 1.5,9,0,35 --tick 20
+window=$(wait_for_window gorvane-assets) || fail "no preview window"
+hold_until t caption_has "$window" "(held)" || fail "T did not hold the tick"
+hold_until c caption_has "$window" "collision shown" || fail "C did not show the collision"
+hold_until f caption_has "$window" "flying" || fail "F did not start the flight"
+flown_up() {
+  xwininfo -id "$window" | sed -n 's/.*flying \([-0-9.]*\) up.*/\1/p' | awk 'NR == 1 {up = $1 >= 2.5} END {exit !up}'
+}
+hold_until Prior flown_up || fail "Page Up did not rise"
+photograph walk
+echo "  (the preview's caption: $(xwininfo -id "$window" | sed -n 's/^xwininfo: Window id: [^ ]* "\(.*\)"$/\1/p'))"
+escape_to_end

@@ -25,10 +25,12 @@ play_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libglu1-me
 package_packages=(g++-mingw-w64-i686-posix dpkg-dev file lintian desktop-file-utils appstream unzip libassimp-dev
   emscripten libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev)
 # Blender, with the numpy its glTF exporter needs, for the tests that make and open levels in it. Chromium, its
-# driver and Debian's selenium for the browser tests, which play the web page headless.
+# driver and Debian's selenium for the browser tests, which play the web page headless; stress-ng to run the
+# tests on a busy machine (scripts/under-load.sh).
 test_packages=(clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils libxfixes-dev
   xdotool imagemagick sox espeak-ng g++-mingw-w64-x86-64-posix wine wine64 g++-multilib
-  man-db debootstrap blender python3-numpy chromium chromium-driver python3-selenium)
+  man-db debootstrap blender python3-numpy chromium chromium-driver python3-selenium
+  stress-ng)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo

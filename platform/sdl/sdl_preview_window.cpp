@@ -81,8 +81,16 @@ bool NextPreviewEvent(PreviewWindow*, PreviewEvent* event) {
 
 void WaitForPreviewEvent(PreviewWindow*, int ms) {
   if (ms <= 0) return;
-  // Leaves the event in the queue for NextPreviewEvent.
-  if (SDL_WaitEventTimeout(nullptr, ms) == 0) SDL_ClearError();
+  // Looks every millisecond rather than blocking in SDL_WaitEventTimeout: while SDL 2.26 blocks there, every event
+  // it queues also sends the window a wake-up message over a second X connection, and when Escape quits at once
+  // the server may take that message after the window is gone; the X error then ends the tool with status 1.
+  // The event stays in the queue for NextPreviewEvent.
+  const Uint32 start = SDL_GetTicks();
+  SDL_PumpEvents();
+  while (!SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) && SDL_GetTicks() - start < static_cast<Uint32>(ms)) {
+    SDL_Delay(1);
+    SDL_PumpEvents();
+  }
 }
 
 void ShowPreviewFrame(PreviewWindow* preview) { SDL_GL_SwapWindow(preview->window); }

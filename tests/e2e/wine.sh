@@ -71,10 +71,25 @@ wine_run() {
   (cd "$folder" && exec timeout "$seconds" "${WINE_COMMAND[@]}")
 }
 
+# Wine ends the Unix process of a Windows program by force when it is still there a second after the program
+# ended, which on a busy machine happens after the program has done its work: the process's status is then 137,
+# whatever the program returned. So the programs run through a batch file in FOLDER that prints the status
+# Windows reports (program_status reads it), started with `wine cmd /c gorvane-e2e-status.bat PROGRAM ARGS...`.
+write_status_batch() {
+  printf '@%%*\r\n@echo gorvane-e2e-status %%errorlevel%%\r\n' >"$1/gorvane-e2e-status.bat"
+}
+
+# The status the batch file printed into the output file LOG, or UNIX_STATUS when it printed none (a timeout).
+program_status() {
+  local printed
+  printed=$(tr -d '\r' <"$1" | sed -n 's/^gorvane-e2e-status \(-\{0,1\}[0-9]*\)$/\1/p' | tail -n1)
+  echo "${printed:-$2}"
+}
+
 # Starts PROGRAM of FOLDER under the chosen Wine in the background, its output in game.log.
 start_wine_program() {
   local folder=$1 program=$2
-  wine_command "$folder" wine "$program"
+  wine_command "$folder" wine cmd /c gorvane-e2e-status.bat start /wait "$program"
   (cd "$folder" && exec timeout 180 "${WINE_COMMAND[@]}") >"$E2E_TMP/game.log" 2>&1 &
   GAME_PID=$!
 }
@@ -99,81 +114,78 @@ end_wine() {
   wine_run "$1" 30 wineserver -k 2>/dev/null || true
 }
 
-# Prints the id of the first window named NAME (a regular expression) that Wine shows, polling up to SECONDS.
+# Prints the id of the first window named NAME (a regular expression) that Wine shows, waiting for it.
 wait_for_wine_window() {
-  local name=$1 seconds=$2 id
-  for _ in $(seq 1 $((seconds * 10))); do
-    id=$(xdotool search --name "$name" 2>/dev/null | head -n1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
+  local deadline=$((SECONDS + E2E_WAIT)) id
+  until id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [ -n "$id" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
   done
-  return 1
+  echo "$id"
 }
 
-# Holds Escape over WINDOW until the program ends (Wine may still be settling the focus when a window first
-# shows), then sets GAME_CODE.
-escape_from_wine() {
-  local window=$1
-  for _ in 1 2 3 4 5; do
-    xdotool windowfocus "$window" 2>/dev/null
-    xdotool keydown --window "$window" Escape 2>/dev/null
-    sleep 0.5
-    xdotool keyup --window "$window" Escape 2>/dev/null
-    for _ in $(seq 1 30); do
-      kill -0 "$GAME_PID" 2>/dev/null || break 2
-      sleep 0.1
-    done
-  done
-  wait_for_exit 30
+# True while Wine shows a window named NAME (a regular expression).
+wine_window_shown() {
+  [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
 }
 
-# Waits for the message box whose caption holds TEXT and answers it with KEY.
+# True once Wine shows no window named NAME.
+wine_window_gone() {
+  ! wine_window_shown "$1"
+}
+
+# Answers the message box whose caption holds TEXT with KEY once it shows. A key that reaches the box before it
+# takes keys is lost: it is sent again every few seconds until the box has gone.
 answer_wine_box() {
-  local box
-  box=$(wait_for_wine_window "$1" 60) || fail "no \"$1\" box under Wine"
-  sleep 0.3
-  xdotool key --window "$box" "$2"
+  local text=$1 key=$2 box deadline=$((SECONDS + E2E_WAIT))
+  box=$(wait_for_wine_window "$text") || fail "no \"$text\" box under Wine"
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    xdotool key --window "$box" "$key" 2>/dev/null
+    wait_until 3 wine_window_gone "$text" && return 0
+  done
+  fail "the \"$text\" box did not take $key"
 }
 
 # Waits for the program's window captioned CAPTION (no regular expression signs in it but parentheses and
-# dots) and sets window and geometry; fails unless its client area is 640x480.
+# dots) and sets window; fails unless its client area is 640x480.
 wait_for_640x480() {
-  local name=${1//(/\\(}
+  local name=${1//(/\\(} size
   name=${name//)/\\)}
-  window=$(wait_for_wine_window "^$name\$" 30) || fail "no \"$1\" window under Wine"
-  geometry=$(window_geometry "$window")
-  [ "${geometry%%+*}" = 640x480 ] || fail "the \"$1\" window is ${geometry%%+*}, not 640x480"
+  window=$(wait_for_wine_window "^$name\$") || fail "no \"$1\" window under Wine"
+  size=$(window_size "$window")
+  [ "$size" = 640x480 ] || fail "the \"$1\" window is $size, not 640x480"
 }
 
 # Plays the chosen gorvane.exe in FOLDER (where a player's double-click starts it) as a player does: No to the
 # start question, a 640x480 window that leaves its title while X is held and then shows the day at the start
 # point as the kept start view does, the arrows turning the view the way they say; F1 on this screen, which has
 # no 640x480 mode, asks "Quillo GL", and Yes gives a 640x480 "Brannoch" window; Escape ends the program.
+# Keys go to the window that has the focus: each is pressed with the game's window focused (see hold_until).
 play_under_wine() {
-  local folder=$1 window geometry
+  local folder=$1 window
   # Mouse look reads the pointer from the first frame on: resting at the middle, it leaves the view facing north.
   xdotool mousemove 320 240
+  write_status_batch "$folder"
   start_wine_program "$folder" gorvane.exe
   answer_wine_box "Start FullScreen" n  # n answers No
-  wait_for_640x480 "Gorvane (3D) v0.42"
-  sleep 1
-  xdotool windowfocus "$window" 2>/dev/null
-  shot title "$geometry"
-  hold_key x 0.3
-  sleep 0.5
-  shot play "$geometry"
-  cmp -s "$E2E_TMP/title.rgb" "$E2E_TMP/play.rgb" && fail "the picture did not change when X was held"
-  same_as_view "$E2E_TMP/play.rgb" start "the Windows program's play frame at the start"
-  turned Left "$geometry"
-  [ "$TURNED" -gt 0 ] || fail "the left arrow did not turn the view to the left"
-  turned Right "$geometry"
-  [ "$TURNED" -lt 0 ] || fail "the right arrow did not turn the view to the right"
+  wait_for_640x480 "$GAME_CAPTION"
+  E2E_FOCUS=$window
+  leave_title "$window"
+  same_as_view "$E2E_TMP/play.rgb" start "the Windows program's play frame at the start" wine
+  turned Left "$window"
+  [ "$TURNED" = left ] || fail "the left arrow did not turn the view to the left"
+  turned Right "$window"
+  [ "$TURNED" = right ] || fail "the right arrow did not turn the view to the right"
 
-  hold_key F1 0.2
+  hold_until F1 wine_window_shown "Quillo GL" || fail "F1 did not ask \"Quillo GL\" on a screen without 640x480"
   answer_wine_box "Quillo GL" Return  # Return answers Yes
   wait_for_640x480 Brannoch
-  sleep 0.5
-  escape_from_wine "$window"
+  E2E_FOCUS=$window
+  escape_to_end
+  E2E_FOCUS=""
   end_wine "$folder"
-  [ "$GAME_CODE" -lt 124 ] || fail "the Windows program did not end cleanly (status $GAME_CODE)"
+  GAME_CODE=$(program_status "$E2E_TMP/game.log" "$GAME_CODE")
+  # An exception's code shows as a negative status.
+  [ "$GAME_CODE" -ge 0 ] && [ "$GAME_CODE" -lt 124 ] ||
+    fail "the Windows program did not end cleanly (status $GAME_CODE)"
 }

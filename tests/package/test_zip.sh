@@ -24,10 +24,13 @@ code=$GAME_CODE
 # The tool draws through the Windows backend's hidden window; the kept pictures were drawn through EGL.
 while read -r name arguments; do
   case "$name" in '#'* | '') continue ;; esac
+  status=0
   # shellcheck disable=SC2086
-  wine_run "$folder" 120 wine gorvane-assets.exe view . $arguments --png "$name.png" >"$E2E_TMP/tool.log" 2>&1 ||
+  wine_run "$folder" 120 wine cmd /c gorvane-e2e-status.bat gorvane-assets.exe view . $arguments --png "$name.png" \
+    >"$E2E_TMP/tool.log" 2>&1 || status=$?
+  [ "$(program_status "$E2E_TMP/tool.log" "$status")" = 0 ] ||
     { cat "$E2E_TMP/tool.log" >&2; fail "gorvane-assets.exe view $arguments failed"; }
-  same_as_view "$folder/$name.png" "$name" "gorvane-assets.exe view $arguments"
+  same_as_view "$folder/$name.png" "$name" "gorvane-assets.exe view $arguments" wine
 done <"$GORVANE_SOURCE_DIR/tests/data/views.txt"
 end_wine "$folder"
 echo "PASS: exit code $code"

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -17,6 +16,7 @@
 #include "tests/support/files.h"
 #include "tests/support/game_run.h"
 #include "tests/support/game_test.h"
+#include "tests/support/picture_compare.h"
 #include "tests/support/png_read.h"
 #include "tests/support/tool_run.h"
 
@@ -47,12 +47,12 @@ Picture ReadGameFrame() {
   return picture;
 }
 
-int DifferingPixels(const Picture& a, const Picture& b) {
-  int count = 0;
-  for (size_t i = 0; i < a.size(); i += 3) {
-    if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) count++;
-  }
-  return count;
+// Whether two pictures show the same view within BOUND; says by how much they differ when they do not.
+testing::AssertionResult SameWithin(const Picture& a, const Picture& b, const PictureBound& bound) {
+  PictureDifference difference = ComparePictures(a, b, bound);
+  if (difference.within) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << difference.differing << " pixels differ, a mean difference of "
+                                     << difference.mean << " levels (bound \"" << bound.name << "\")";
 }
 
 // The place every compared frame is seen from: in the hut's doorway facing south, looking a little down.
@@ -115,7 +115,7 @@ TEST_F(ViewTool, DrawsTheFrameTheGameDrawsAtThatPlaceAndTick) {
   ASSERT_EQ(title.exit_code, 0) << title.err;
   Picture tool = ReadGamePng("title.png");
   ASSERT_FALSE(tool.empty());
-  EXPECT_EQ(DifferingPixels(tool, game[0]), 0) << "the title";
+  EXPECT_TRUE(SameWithin(tool, game[0], kToolAgainstGame)) << "the title";
 
   for (int tick : kTicks) {
     char at[64];
@@ -125,37 +125,8 @@ TEST_F(ViewTool, DrawsTheFrameTheGameDrawsAtThatPlaceAndTick) {
     EXPECT_EQ(run.err, "");
     tool = ReadGamePng("frame.png");
     ASSERT_FALSE(tool.empty());
-    EXPECT_EQ(DifferingPixels(tool, game[tick]), 0) << "tick " << tick;
+    EXPECT_TRUE(SameWithin(tool, game[tick], kToolAgainstGame)) << "tick " << tick;
   }
-}
-
-// How far the tool's drawing may stray from a kept picture before the test calls it a change. Builds of the
-// software renderer round texture filtering and fog a level or two differently, and may move an edge that
-// crosses a pixel centre almost exactly by one pixel: a few hundred pixels along edges, each off by a few
-// levels. What a player would notice changes far more: a texture, the fog, a sky colour or a wall moved by a
-// twentieth of a unit changes thousands of pixels by more than the threshold, or shifts the whole picture.
-constexpr int kChannelThreshold = 24;  // a pixel differs when one channel is further off than this
-constexpr double kMostDifferingShare = 0.005;  // at most this share of the pixels may differ (1,536)
-constexpr double kMostMeanDifference = 1.0;  // the mean difference over every channel, in levels of 255
-
-struct Difference {
-  double differing_share;
-  double mean;
-};
-
-Difference Compare(const Picture& a, const Picture& b) {
-  int differing = 0;
-  double sum = 0;
-  for (size_t i = 0; i < a.size(); i += 3) {
-    int most = 0;
-    for (int c = 0; c < 3; c++) {
-      int d = std::abs(a[i + c] - b[i + c]);
-      sum += d;
-      most = std::max(most, d);
-    }
-    if (most > kChannelThreshold) differing++;
-  }
-  return {static_cast<double>(differing) / (kWidth * kHeight), sum / static_cast<double>(a.size())};
 }
 
 using ShippedViews = ToolTest;
@@ -210,9 +181,7 @@ TEST_F(ShippedViews, LookAsTheKeptPictures) {
     Picture kept = ReadGamePng(source + "/tests/data/views/" + name + ".png");
     ASSERT_FALSE(drawn.empty()) << name;
     ASSERT_FALSE(kept.empty()) << name << ": no kept picture; make it with scripts/views.sh";
-    Difference difference = Compare(drawn, kept);
-    EXPECT_LE(difference.differing_share, kMostDifferingShare) << name << " (renew with scripts/views.sh)";
-    EXPECT_LE(difference.mean, kMostMeanDifference) << name << " (renew with scripts/views.sh)";
+    EXPECT_TRUE(SameWithin(drawn, kept, kSoftwareAgainstKept)) << name << " (renew with scripts/views.sh)";
     views++;
   }
   EXPECT_GE(views, 7);
