@@ -148,7 +148,12 @@ wait_until() {
 }
 
 play_ended() { ! kill -0 "$play_pid" 2>/dev/null; }
-game_shown() { [ -n "$(window_named "Gorvane (3D) v0.42")" ]; }
+# The caption the build in the root gives the game (play.sh builds the preset play).
+game_shown() {
+  local caption
+  caption=$(sed -n 's/^#define GORVANE_CAPTION "\(.*\)"$/\1/p' "$root/root/gorvane/build/play/include/app/version.h" 2>/dev/null)
+  [ -n "$caption" ] && [ -n "$(window_named "$caption")" ]
+}
 
 say "./scripts/play.sh"
 started=$(date +%s)

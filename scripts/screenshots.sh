@@ -15,7 +15,9 @@ out=$(cd "$out" && pwd)
 GORVANE_BIN=$game
 GORVANE_ASSETS=$(dirname "$game")/tools/gorvane-assets
 GORVANE_LOOK=${GORVANE_LOOK:-$(dirname "$game")/tests/look}
-export GORVANE_BIN GORVANE_ASSETS GORVANE_LOOK GORVANE_SOURCE_DIR=$here
+# The caption the game of that build shows.
+GORVANE_CAPTION=$(sed -n 's/^#define GORVANE_CAPTION "\(.*\)"$/\1/p' "$(dirname "$game")/include/app/version.h")
+export GORVANE_BIN GORVANE_ASSETS GORVANE_LOOK GORVANE_CAPTION GORVANE_SOURCE_DIR=$here
 [ -x "$GORVANE_LOOK" ] || { echo "screenshots: no $GORVANE_LOOK (build the tests too)" >&2; exit 1; }
 . "$here/tests/e2e/lib.sh"
 

@@ -39,6 +39,8 @@ step_packages() {
   [ -x build/sanitize/tests/look ] || cmake --build --preset sanitize --target look
   [ -f build/windows64/gorvane.exe ] || { cmake --preset windows64 >/dev/null && cmake --build --preset windows64; }
   export GORVANE_LOOK=$root/build/sanitize/tests/look GORVANE_WIN64_EXE=$root/build/windows64/gorvane.exe
+  GORVANE_CAPTION=$(sed -n 's/^#define GORVANE_CAPTION "\(.*\)"$/\1/p' build/release/include/app/version.h)
+  export GORVANE_CAPTION
   tests/package/check_packages.sh dist
   tests/package/test_deb.sh dist/gorvane_*.deb
   tests/package/test_tarball.sh dist/gorvane-*-linux-*.tar.gz

@@ -7,7 +7,8 @@ E2E_TMP=$(mktemp -d /tmp/gorvane-e2e-XXXXXX)
 GORVANE_SOURCE_DIR=${GORVANE_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 # Generous: on a machine busy with other work the game may take many seconds to start or to draw a frame.
 E2E_WAIT=${GORVANE_E2E_WAIT:-60}
-GAME_CAPTION="Gorvane (3D) v0.42"
+# The game's caption comes from the build: ctest gives it to the end-to-end tests, test.sh to the package tests.
+GAME_CAPTION=${GORVANE_CAPTION:?"GORVANE_CAPTION names no caption (run through ctest or scripts/test.sh)"}
 XVFB_PID=""
 GAME_PID=""
 

@@ -175,6 +175,25 @@ TEST_F(Walk, OnFootItsFramesAreTheGamesFramesForTheSameKeysAndPointer) {
   for (const std::vector<float>& frame : preview) EXPECT_GT(frame[1], -2.6f);
 }
 
+TEST_F(Walk, AHiddenWindowIsNotDrawnAndALongReasonIsCutToNinetyCharactersInTheCaption) {
+  // A texture slot far out of range, past a hundred thousand comment lines: a reason of 91 characters.
+  Save("world.dat", "NUMPOLLIES 10\n" + [] {
+    std::string comments;
+    for (int i = 0; i < 100001; ++i) comments += "/\n";
+    return comments;
+  }() + "-2147483648\n0 0 0 0 0\n0 0 0 0 0\n0 0 0 0 0\n");
+  Start(0, 0, 0, 2);
+  ASSERT_FALSE(walk_.reasons.empty());
+  const std::string reason = walk_.reasons[0];
+  ASSERT_EQ(reason.size(), 91u) << reason;
+  EXPECT_EQ(walk_.world_problem, reason.substr(0, 87) + "... (shown as the game loads it)");
+  // Nothing is drawn while the window cannot be seen, however many frames are owed.
+  EXPECT_GT(walk_.frames_owed, 0);
+  StepWalkFrame(&walk_);
+  EXPECT_FALSE(FinishWalkFrame(&walk_, false));
+  EXPECT_TRUE(FinishWalkFrame(&walk_, true));
+}
+
 TEST_F(Walk, FreeFlightPassesThroughABoxThatHoldsAWalkingPlayer) {
   // North from the start into box 1 (x -4..4, z -6..-2), which pushes a walker back to z = -2.
   Start(0.5f, -1, 0, 2);
@@ -264,7 +283,8 @@ TEST_F(Walk, TheCollisionOutlinesAreLinesTwoPixelsWideYellowForTheRectangleAndRe
       if (near) ++runs.back();
       in_run = near;
     }
-    ASSERT_FALSE(runs.empty());
+    // The floor's line and the one at the top of the blocking band, each two pixels thick.
+    ASSERT_GE(runs.size(), 2u);
     for (int run : runs) EXPECT_GE(run, 2);
   }
 }

@@ -16,6 +16,8 @@ import time
 SOURCE_DIR = os.environ.get('GORVANE_SOURCE_DIR', os.path.join(os.path.dirname(__file__), '..', '..'))
 PAGE_DIR = os.environ.get('GORVANE_WEB_PAGE', os.path.join(SOURCE_DIR, 'build', 'web', 'page'))
 PAGE_FILES = ('index.html', 'gorvane.js', 'gorvane.wasm')
+# The game's caption, from the build.
+CAPTION = os.environ.get('GORVANE_CAPTION', '')
 DEADLINE = 60
 
 
@@ -182,40 +184,42 @@ class Browser:
         return path
 
 
-def difference(picture, kept):
-    """How far a picture is from another: (pixels off by more than 9.4% in a channel, mean difference in levels of
-    255), as ImageMagick measures them."""
-    differing = subprocess.run(['/usr/bin/compare', '-metric', 'AE', '-fuzz', '9.4%', picture, kept, 'null:'],
-                               capture_output=True, text=True).stderr.split()[0]
-    mean = subprocess.run(['/usr/bin/compare', '-metric', 'MAE', picture, kept, 'null:'],
-                          capture_output=True, text=True).stderr
-    return int(float(differing)), float(mean.split('(')[1].split(')')[0]) * 255
+def look(*arguments):
+    """Runs the end-to-end tests' look program (tests/e2e/look.cpp) and returns what it did."""
+    program = os.environ.get('GORVANE_LOOK')
+    if not program:
+        skip('GORVANE_LOOK names no look program (run through ctest)')
+    return subprocess.run([program, *arguments], capture_output=True, text=True)
 
 
-def same_as(picture, kept, what, most_pixels=1536, most_mean=1.0):
-    """Fails unless picture is kept within the allowance the data tests give another build of the software
-    renderer: at most 1,536 pixels far off (by 9.4%) and a mean difference of at most one level in 255."""
-    pixels, mean = difference(picture, kept)
-    print('%s: %d pixels off, a mean difference of %.3f levels' % (what, pixels, mean))
-    if pixels > most_pixels or mean > most_mean:
-        fail('%s differs from %s (%d pixels off, mean %.3f levels)' % (what, kept, pixels, mean))
+def same_as(picture, kept, what):
+    """Fails unless picture shows the view kept within the bound for the browser against the kept views
+    (tests/support/picture_compare.h)."""
+    done = look('compare', 'browser', picture, kept)
+    print('%s: %s' % (what, (done.stdout + done.stderr).strip()))
+    if done.returncode != 0:
+        fail('%s differs from %s: %s' % (what, kept, (done.stdout + done.stderr).strip()))
 
 
 def kept_view(name):
     return os.path.join(SOURCE_DIR, 'tests', 'data', 'views', name + '.png')
 
 
-def shifted(before, after):
-    """How many pixels the picture moved to the right from one PNG to the other (the e2e tests' look shift)."""
-    look = os.environ.get('GORVANE_LOOK')
-    if not look:
-        skip('GORVANE_LOOK names no look program (run through ctest)')
-    raw = []
-    for picture in (before, after):
-        subprocess.run(['/usr/bin/convert', picture, '-depth', '8', 'rgb:' + picture + '.rgb'], check=True)
-        raw.append(picture + '.rgb')
-    return int(subprocess.run([look, 'shift', raw[0], raw[1], '640', '480'], capture_output=True, text=True,
-                              check=True).stdout)
+def heading_shown(picture, data_dir, around=0, most=180):
+    """The heading, a multiple of the arrows' 5 degrees, from which the asset tool draws at the start point the
+    view the picture shows, searched outwards from `around`: a turn told by the view it reaches, however many
+    frames the key was held, not estimated from how far the picture moved."""
+    tool = os.environ.get('GORVANE_ASSETS')
+    if not tool:
+        skip('GORVANE_ASSETS names no asset tool (run through ctest)')
+    drawn = os.path.join(os.path.dirname(picture), 'heading.png')
+    for step in range(most // 5 + 1):
+        for heading in sorted({around + 5 * step, around - 5 * step}):
+            subprocess.run([tool, 'view', data_dir, '--at', '0,0,%d' % heading, '--tick', '3', '--png', drawn],
+                           check=True, capture_output=True)
+            if look('compare', 'browser', picture, drawn).returncode == 0:
+                return heading
+    fail('the picture shows no view from the start point within %d degrees of %d' % (most, around))
 
 
 def start_game(browser, site, page='index.html'):

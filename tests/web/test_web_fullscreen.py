@@ -5,7 +5,7 @@
 # was minimised and stops drawing (the arrows turn nothing on screen), and the next Escape ends it.
 import os
 
-from browser import Browser, Site, SOURCE_DIR, fail, start_game, wait_for, Keys
+from browser import Browser, CAPTION, Site, SOURCE_DIR, fail, start_game, wait_for, Keys
 
 REFUSED = 'The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?'
 
@@ -24,7 +24,7 @@ def refused_path(browser, site):
     if text != REFUSED or buttons != ['Yes', 'No']:
         fail('the refused mode is asked as "%s" with %s' % (text, buttons))
     browser.answer('Yes')
-    wait_for(lambda: browser.run('return document.title') == 'Gorvane (3D) v0.42', 'the window after Yes')
+    wait_for(lambda: browser.run('return document.title') == CAPTION, 'the window after Yes')
     browser.hold('x', frames=2)
     browser.hold(Keys.F1, frames=1, until=browser.box)
     browser.wait_box('Quillo GL')

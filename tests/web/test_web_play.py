@@ -4,7 +4,8 @@
 # page says so, with the exit code.
 import os
 
-from browser import Browser, Site, SOURCE_DIR, fail, kept_view, same_as, shifted, start_game, wait_for, Keys
+from browser import (Browser, CAPTION, Site, SOURCE_DIR, fail, heading_shown, kept_view, same_as, start_game,
+                     wait_for, Keys)
 
 site = Site(data_dir=os.path.join(SOURCE_DIR, 'data'))
 browser = Browser()
@@ -14,7 +15,7 @@ try:
         fail('the start question reads "%s" with the buttons %s' % (text, buttons))
     browser.answer('No')
 
-    wait_for(lambda: browser.driver.title == 'Gorvane (3D) v0.42', 'the caption as the page title')
+    wait_for(lambda: browser.driver.title == CAPTION, 'the caption as the page title')
     size = browser.run("var c = document.querySelector('#stage canvas'); var r = c.getBoundingClientRect();"
                        "return [c.width, c.height, r.width, r.height];")
     if size != [640, 480, 640, 480]:
@@ -25,15 +26,17 @@ try:
     browser.hold('x', frames=2)
     same_as(browser.shot(site.dir + '/start.png'), kept_view('start'), 'the play frame at the start point')
 
-    # Turning left moves what is ahead to the right of the picture, and turning right to the left.
+    # The left arrow raises the heading, the right lowers it: the view each reaches is found among the asset
+    # tool's views from the start point.
+    heading = 0
     for key, sign in ((Keys.LEFT, 1), (Keys.RIGHT, -1)):
-        before = browser.shot(site.dir + '/before.png')
-        browser.hold(key, frames=3)
+        browser.hold(key, frames=2)
         browser.frames_after(2)
-        moved = shifted(before, browser.shot(site.dir + '/after.png'))
-        print('%s: the picture moved %d pixels to the right' % ('left' if sign > 0 else 'right', moved))
-        if moved * sign <= 0:
+        turned = heading_shown(browser.shot(site.dir + '/turned.png'), site.dir, around=heading)
+        print('%s: the view turned from heading %d to %d' % ('left' if sign > 0 else 'right', heading, turned))
+        if (turned - heading) * sign <= 0:
             fail('the %s arrow did not turn the view that way' % ('left' if sign > 0 else 'right'))
+        heading = turned
 
     # Mouse look holds the pointer after the answer's click: the first Escape gives it back, the next ends the game.
     held = browser.run('return !!document.pointerLockElement')
