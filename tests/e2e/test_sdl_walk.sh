@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The asset tool's preview in a real window: in play at once at the place given, a level saved over the shown
-# one appears from the same place, P writes the frame as the view command draws it, and Escape ends it.
+# one appears from the same place, P writes the frame as the view command draws it, and Escape ends it; a level
+# without a scene bitmap is not shown.
 . "$(dirname "$0")/lib.sh"
 
 start_xvfb 640x480x24
@@ -43,4 +44,10 @@ echo "P's picture against view: $verdict"
 escape_to_end
 [ "$GAME_CODE" = 0 ] || fail "the preview ended with $GAME_CODE"
 wait_until "$E2E_WAIT" window_gone gorvane-assets || fail "the window is still there"
+# With a display but without a scene bitmap the game would stop at: the preview says which, and ends with 1.
+rm "$level/crate.bmp"
+start_tool "$E2E_TMP/pictures" walk "$level"
+wait_for_exit
+[ "$GAME_CODE" = 1 ] || fail "the preview of a level without crate.bmp ended with $GAME_CODE, not 1"
+grep -q "no crate.bmp" "$E2E_TMP/game.log" || fail "the preview did not name crate.bmp: $(cat "$E2E_TMP/game.log")"
 echo "PASS"

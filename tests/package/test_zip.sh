@@ -32,5 +32,11 @@ while read -r name arguments; do
     { cat "$E2E_TMP/tool.log" >&2; fail "gorvane-assets.exe view $arguments failed"; }
   same_as_view "$folder/$name.png" "$name" "gorvane-assets.exe view $arguments" wine
 done <"$GORVANE_SOURCE_DIR/tests/data/views.txt"
+# The Windows tool has no window of its own to walk a level in, and says so.
+status=0
+wine_run "$folder" 120 wine cmd /c gorvane-e2e-status.bat gorvane-assets.exe walk . >"$E2E_TMP/tool.log" 2>&1 ||
+  status=$?
+[ "$(program_status "$E2E_TMP/tool.log" "$status")" = 1 ] && grep -q "no window of its own" "$E2E_TMP/tool.log" ||
+  { cat "$E2E_TMP/tool.log" >&2; fail "gorvane-assets.exe walk did not refuse with 1"; }
 end_wine "$folder"
 echo "PASS: exit code $code"

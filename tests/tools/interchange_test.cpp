@@ -1,11 +1,16 @@
 // gorvane-assets import and export, run as a level maker runs them: materials to slots, what a bad scene gets,
 // the materials' pictures as the slots' bitmaps, and the shipped level through glTF and back.
 #include <gtest/gtest.h>
+#if __has_include(<assimp/Importer.hpp>)
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -110,6 +115,10 @@ TEST_F(SceneTool, BadScenesExit1AndLeaveTheWorldAsItWas) {
     EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << ": " << run.err;
     EXPECT_EQ(ReadFileBytes("world.dat"), "as it was") << c.arguments;
   }
+  // An option at the end of the command line, without its value, or with an empty one.
+  for (const char* last : {"--out", "--scale", "--slot", "--out ''"}) {
+    EXPECT_EQ(RunTool(std::string("import unnamed.obj --slot Stone=wall1 ") + last).exit_code, 2) << last;
+  }
   // Nothing is left beside the world file.
   for (const auto& entry : std::filesystem::directory_iterator(".")) {
     EXPECT_EQ(entry.path().string().find("world.dat."), std::string::npos) << entry.path();
@@ -199,6 +208,10 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
       // Two JPEG decoders may differ a little; a scaled picture has no reference but its size.
       const int tolerance = file == "quad.jpg" ? 3 : 0;
       EXPECT_EQ(bitmap->width, file == "wide.png" ? 16 : file == "grey16.png" ? 4 : 8) << label;
+      // Scaled, a picture of one colour keeps its colour.
+      for (int i = 0; file == "wide.png" && i < bitmap->width * bitmap->height * 3; i += 3) {
+        ASSERT_EQ(bitmap->data[i] << 16 | bitmap->data[i + 1] << 8 | bitmap->data[i + 2], 0xFF0000) << label << i;
+      }
       for (size_t i = 0; file != "wide.png" && i < reference.size(); ++i) {
         ASSERT_LE(std::abs(bitmap->data[i] - static_cast<uint8_t>(reference[i])), tolerance) << label << i;
       }
@@ -271,6 +284,24 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
                            "\"type\": \"VEC2\""}) {
     EXPECT_NE(gltf.find(part), std::string::npos) << part;
   }
+#if __has_include(<assimp/Importer.hpp>)
+  // The start: an arrow a unit long from the start point to the north, its two barbs back a quarter unit.
+  Assimp::Importer importer;
+  const aiScene* read = importer.ReadFile("scene/valley.gltf", 0);
+  ASSERT_NE(read, nullptr) << importer.GetErrorString();
+  std::multiset<std::vector<float>> arrow;
+  for (unsigned m = 0; m < read->mNumMeshes; ++m) {
+    const aiMesh* mesh = read->mMeshes[m];
+    if (std::string(mesh->mName.C_Str()) != "start") continue;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+      const aiVector3D& a = mesh->mVertices[mesh->mFaces[f].mIndices[0]];
+      const aiVector3D& b = mesh->mVertices[mesh->mFaces[f].mIndices[1]];
+      arrow.insert({a.x, a.y, a.z, b.x, b.y, b.z});
+    }
+  }
+  EXPECT_EQ(arrow, (std::multiset<std::vector<float>>{
+                       {0, 0, 0, 0, 0, -1}, {-0.25f, 0, -0.75f, 0, 0, -1}, {0.25f, 0, -0.75f, 0, 0, -1}}));
+#endif
   // The texture beside it is the bitmap, top row first.
   ImageRGB* bitmap = LoadBitmapFile((data + "/wall1.bmp").c_str());
   ASSERT_NE(bitmap, nullptr);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "tests/model/ms3d_writer.h"
@@ -73,22 +74,35 @@ TEST_F(Ms3dTool, DrawsTheModelWithItsTexturesFromTheGivenSide) {
     EXPECT_EQ(PixelOf(picture, 5, 5), PixelOf(picture, 634, 474));
     EXPECT_NE(PixelOf(picture, 5, 5), 0xFFFFFFu);
   }
-  // A box of two such squares, the textured one in front: the framing keeps its near face in the picture.
+  // A box away from the origin: the textured square in front, bare ones behind and on top. Framed on its bounds
+  // and seen a little from above, its near face fills the middle and its top shows above it.
   Ms3dFileRecord box = SmallMs3dModel();
+  const float lid[4][3] = {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}};
   for (int i = 0; i < 4; i++) {
     box.vertices[i].position[2] = 1;
     box.vertices.push_back(box.vertices[i]);
     box.vertices.back().position[2] = -1;
   }
-  for (int i = 0; i < 2; i++) {
-    box.triangles.push_back(box.triangles[i]);
-    for (uint16_t& index : box.triangles.back().vertex_indices) index += 4;
+  for (const auto& corner : lid) {
+    box.vertices.push_back(box.vertices[0]);
+    memcpy(box.vertices.back().position, corner, sizeof corner);
+  }
+  for (Ms3dVertexRecord& vertex : box.vertices) {
+    for (int axis = 0; axis < 3; axis++) vertex.position[axis] += 3.0f + axis;
+  }
+  for (int i = 0; i < 4; i++) {
+    box.triangles.push_back(box.triangles[i % 2]);
+    for (uint16_t& index : box.triangles.back().vertex_indices) index += i < 2 ? 4 : 8;
   }
   box.groups[0].triangle_indices = {0, 1};
-  box.groups[1].triangle_indices = {2, 3};
+  box.groups[1].triangle_indices = {2, 3, 4, 5};
   directory_.Write("box.ms3d", WriteMs3d(box));
   ASSERT_EQ(RunTool("ms3d box.ms3d --png box.png").exit_code, 0);
-  EXPECT_EQ(PixelOf(ReadPng("box.png", &width, &height), 320, 240), 0x00C000u);
+  const std::vector<uint8_t> picture = ReadPng("box.png", &width, &height);
+  EXPECT_EQ(PixelOf(picture, 320, 240), 0x00C000u);
+  int top = 0;
+  while (top < 240 && PixelOf(picture, 320, top) == PixelOf(picture, 5, 5)) top++;
+  EXPECT_EQ(PixelOf(picture, 320, top + 2), 0xFFFFFFu) << "the lid, at row " << top;
 }
 
 // The game makes every material's texture from its one model texture file, whatever the material names.

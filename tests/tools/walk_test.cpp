@@ -296,6 +296,14 @@ TEST_F(Walk, ThePictureKeyWritesTheFrameTheViewCommandDraws) {
   PressWalkKey(&walk_, kVkUp, true, false);
   Frames(3);
   PressWalkKey(&walk_, kVkUp, false, false);
+  // A picture taken on the frame that wraps the cycle is of its first tick.
+  g_game.cycle_tick = 120;
+  Key(kWalkPictureKey);
+  testing::internal::CaptureStdout();
+  FinishWalkFrame(&walk_, true);
+  std::string wrapped = testing::internal::GetCapturedStdout();
+  EXPECT_NE(wrapped.find(" --tick 1\n"), std::string::npos) << wrapped;
+  remove("walk-1.png");
   Key(kWalkPictureKey);
   testing::internal::CaptureStdout();
   Frames(1);

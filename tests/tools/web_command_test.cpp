@@ -17,7 +17,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 
 TEST_F(WebCommand, PublishesOnlyALevelTheGameStartsAndSaysWhatIsLeftOut) {
   for (const char* arguments : {"", ".", ". --out", ". --out ''", ". --out site --page", ". --site site",
-                                "--out site", ". --out site --page page --fast 1"}) {
+                                "--out site", ". --out site --page page --fast 1", "-d --out site --page page"}) {
     EXPECT_EQ(RunTool(std::string("web ") + arguments).exit_code, 2) << arguments;
   }
   std::filesystem::create_directory("page");

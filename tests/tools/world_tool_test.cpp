@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
-#include <regex>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,14 +49,32 @@ TEST_F(WorldTool, UsageErrorsExit2AndAMissingFileExits1) {
   EXPECT_NE(missing.err.find("nowhere.dat"), std::string::npos);
 }
 
-// The numbers of the first element of the plan that the pattern finds, as floats.
-std::vector<float> Numbers(const std::string& plan, const std::string& pattern) {
-  std::smatch found;
-  std::vector<float> numbers;
-  if (std::regex_search(plan, found, std::regex(pattern))) {
-    for (size_t i = 1; i < found.size(); ++i) numbers.push_back(std::stof(found[i]));
+// One tag of the plan: its element and its attributes' values.
+struct Tag {
+  std::string element;
+  std::map<std::string, std::string> attributes;
+  float Number(const std::string& name) const {
+    auto it = attributes.find(name);
+    return it == attributes.end() ? NAN : std::strtof(it->second.c_str(), nullptr);
   }
-  return numbers;
+};
+
+// The opening tags of the plan from the first one after marker, in order.
+std::vector<Tag> TagsAfter(const std::string& plan, const std::string& marker) {
+  std::vector<Tag> tags;
+  for (size_t at = plan.find('<', plan.find(marker) + 1); at != std::string::npos; at = plan.find('<', at + 1)) {
+    const size_t end = plan.find('>', at);
+    if (plan[at + 1] == '/' || end == std::string::npos) continue;
+    const std::string text = plan.substr(at + 1, end - at - 1);
+    Tag tag;
+    tag.element = text.substr(0, text.find(' '));
+    for (size_t eq = text.find("=\""); eq != std::string::npos; eq = text.find("=\"", eq + 1)) {
+      const size_t name = text.rfind(' ', eq) + 1, close = text.find('"', eq + 2);
+      tag.attributes[text.substr(name, eq - name)] = text.substr(eq + 2, close - eq - 2);
+    }
+    tags.push_back(tag);
+  }
+  return tags;
 }
 
 TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBesideItsWords) {
@@ -64,27 +83,37 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   ASSERT_EQ(run.exit_code, 1) << run.err;
   const std::string plan = ReadFileBytes("plan.svg");
   // The walkable rectangle, 36 by 86 units, at 10 pixels a unit; the start 18 units in, 68 down from north.
-  const std::string number = "([-0-9.]+)";
-  const std::vector<float> rect = Numbers(plan, "<g id=\"collision\"[^>]*>\\s*<rect x=\"" + number + "\" y=\"" +
-                                                    number + "\" width=\"" + number + "\" height=\"" + number + "\"");
-  ASSERT_EQ(rect.size(), 4u) << plan;
-  EXPECT_EQ(rect[2], 360);
-  EXPECT_EQ(rect[3], 860);
-  EXPECT_EQ(Numbers(plan, "<g id=\"start\">\\s*<circle cx=\"" + number + "\" cy=\"" + number + "\""),
-            (std::vector<float>{rect[0] + 180, rect[1] + 680}));
+  const Tag rect = TagsAfter(plan, "<g id=\"collision\"")[0];
+  EXPECT_EQ(rect.Number("width"), 360);
+  EXPECT_EQ(rect.Number("height"), 860);
+  const std::vector<Tag> start = TagsAfter(plan, "<g id=\"start\"");
+  ASSERT_GE(start.size(), 3u);
+  EXPECT_EQ(start[0].element, "circle");
+  EXPECT_EQ(start[0].Number("cx"), rect.Number("x") + 180);
+  EXPECT_EQ(start[0].Number("cy"), rect.Number("y") + 680);
+  // Its arrow points north: a head whose two back corners stand level and either side of its tip.
+  ASSERT_EQ(start[2].element, "polygon");
+  float head[6];
+  ASSERT_EQ(sscanf(start[2].attributes.at("points").c_str(), "%f,%f %f,%f %f,%f", &head[0], &head[1], &head[2],
+                   &head[3], &head[4], &head[5]),
+            6);
+  EXPECT_LT(head[1], head[3]);
+  EXPECT_EQ(head[3], head[5]);
+  EXPECT_EQ(head[0] - head[2], head[4] - head[0]);
+  EXPECT_GT(head[4], head[0]);
   // Down the legend, each mark (a swatch or the start's circle) has its words beside it, 4 pixels below its
   // middle, and stands below the one before.
-  const std::string legend = plan.substr(plan.find("<g id=\"legend\">"));
-  const std::regex entry("<(rect|circle) [^>]*(?:y|cy)=\"" + number + "\"(?: width=\"14\" height=\"" + number +
-                         "\")?[^>]*/>\\s*<text x=\"[-0-9.]+\" y=\"" + number + "\"");
+  const std::vector<Tag> legend = TagsAfter(plan, "<g id=\"legend\"");
   float last = -1;
   int marks = 0;
-  for (std::sregex_iterator it(legend.begin(), legend.end(), entry), end; it != end; ++it, ++marks) {
-    const std::smatch& m = *it;
-    const float middle = std::stof(m[2]) + (m[1] == "rect" ? std::stof(m[3]) / 2 : 0);
-    EXPECT_NEAR(std::stof(m[4]) - middle, 4, 0.5) << m.str();
-    EXPECT_GT(middle, last) << m.str();
+  for (size_t i = 0; i + 1 < legend.size(); ++i) {
+    const Tag& mark = legend[i];
+    if ((mark.element != "rect" && mark.element != "circle") || legend[i + 1].element != "text") continue;
+    const float middle = mark.element == "rect" ? mark.Number("y") + mark.Number("height") / 2 : mark.Number("cy");
+    EXPECT_NEAR(legend[i + 1].Number("y") - middle, 4, 0.5) << i;
+    EXPECT_GT(middle, last) << i;
     last = middle;
+    ++marks;
   }
   EXPECT_EQ(marks, 16 + 5) << "the sixteen slots, the box, the rectangle, the start and the two findings";
 }
@@ -129,6 +158,58 @@ TEST_F(WorldTool, WallsInOpenGroundAreNamedByTheirFileLines) {
   const std::string plan = ReadFileBytes("plan.svg");
   EXPECT_EQ(Count(plan, "class=\"open-ground\""), 2u);
   EXPECT_EQ(Count(plan, "class=\"bare-edge\""), Count(run.out, " has no wall\n"));
+}
+
+// With no walls at all, every stretch of every edge a player can walk up to is bare: the list is the collision's
+// own shape, where the player is stopped.
+TEST_F(WorldTool, AnEmptyLevelListsEveryEdgeThePlayerCanWalkUpTo) {
+  directory_.Write("level.dat", "NUMPOLLIES 0\n");
+  ToolRun run = RunTool("world level.dat --collision");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, R"(0 triangles
+level.dat: box 1 (x -4..4, z -6..-2): north edge from x=-4 to x=4 has no wall
+level.dat: box 1 (x -4..4, z -6..-2): south edge from x=-2 to x=2 has no wall
+level.dat: box 1 (x -4..4, z -6..-2): west edge from z=-6 to z=-4 has no wall
+level.dat: box 1 (x -4..4, z -6..-2): east edge from z=-6 to z=-4 has no wall
+level.dat: box 2 (x 2..6, z -4..4): north edge from x=4 to x=6 has no wall
+level.dat: box 2 (x 2..6, z -4..4): south edge from x=4 to x=6 has no wall
+level.dat: box 2 (x 2..6, z -4..4): west edge from z=-2 to z=4 has no wall
+level.dat: box 2 (x 2..6, z -4..4): east edge from z=-4 to z=4 has no wall
+level.dat: box 3 (x -6..-2, z -4..4): north edge from x=-6 to x=-4 has no wall
+level.dat: box 3 (x -6..-2, z -4..4): south edge from x=-6 to x=-4 has no wall
+level.dat: box 3 (x -6..-2, z -4..4): west edge from z=-4 to z=4 has no wall
+level.dat: box 3 (x -6..-2, z -4..4): east edge from z=-2 to z=2 has no wall
+level.dat: box 4 (x -4..1, z 2..6): north edge from x=-2 to x=1 has no wall
+level.dat: box 4 (x -4..1, z 2..6): south edge from x=-4 to x=1 has no wall
+level.dat: box 4 (x -4..1, z 2..6): west edge from z=4 to z=6 has no wall
+level.dat: box 4 (x -4..1, z 2..6): east edge from z=2 to z=6 has no wall
+level.dat: box 5 (x 2..4, z 2..6): south edge from x=2 to x=4 has no wall
+level.dat: box 5 (x 2..4, z 2..6): west edge from z=2 to z=6 has no wall
+level.dat: box 5 (x 2..4, z 2..6): east edge from z=4 to z=6 has no wall
+level.dat: box 6 (x -20..-17, z 8..12): north edge from x=-18 to x=-17 has no wall
+level.dat: box 6 (x -20..-17, z 8..12): south edge from x=-18 to x=-17 has no wall
+level.dat: box 6 (x -20..-17, z 8..12): east edge from z=8 to z=12 has no wall
+level.dat: box 7 (x -16..-12, z 8..12): north edge from x=-16 to x=-12 has no wall
+level.dat: box 7 (x -16..-12, z 8..12): south edge from x=-16 to x=-14 has no wall
+level.dat: box 7 (x -16..-12, z 8..12): west edge from z=8 to z=12 has no wall
+level.dat: box 7 (x -16..-12, z 8..12): east edge from z=8 to z=10 has no wall
+level.dat: box 8 (x -14..-10, z 10..20): north edge from x=-12 to x=-10 has no wall
+level.dat: box 8 (x -14..-10, z 10..20): west edge from z=12 to z=18 has no wall
+level.dat: box 8 (x -14..-10, z 10..20): east edge from z=10 to z=18 has no wall
+level.dat: box 9 (x -4..3, z -70..-58): south edge from x=-4 to x=3 has no wall
+level.dat: box 10 (x -6..-2, z -70..-58): south edge from x=-6 to x=-2 has no wall
+level.dat: box 10 (x -6..-2, z -70..-58): west edge from z=-68 to z=-58 has no wall
+level.dat: box 11 (x 1..5, z -70..-58): south edge from x=1 to x=5 has no wall
+level.dat: box 11 (x 1..5, z -70..-58): east edge from z=-68 to z=-58 has no wall
+level.dat: rectangle (x -18..18, z -68..18): north edge from x=-18 to x=-6 has no wall
+level.dat: rectangle (x -18..18, z -68..18): north edge from x=5 to x=18 has no wall
+level.dat: rectangle (x -18..18, z -68..18): south edge from x=-18 to x=-14 has no wall
+level.dat: rectangle (x -18..18, z -68..18): south edge from x=-10 to x=18 has no wall
+level.dat: rectangle (x -18..18, z -68..18): west edge from z=-68 to z=8 has no wall
+level.dat: rectangle (x -18..18, z -68..18): west edge from z=12 to z=18 has no wall
+level.dat: rectangle (x -18..18, z -68..18): east edge from z=-68 to z=18 has no wall
+collision: 0 walls in open ground, 41 edge stretches with no wall
+)");
 }
 
 TEST_F(WorldTool, AnEdgeWithNoWallNearItIsReportedStretchByStretch) {
