@@ -145,9 +145,10 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
     for (int x : levels[3 - row]) grey_rgb.append(3, static_cast<char>(x + 1));
   }
   directory_.Write("grey.pgm", grey);
-  std::filesystem::create_directories("textures/sub dir");
-  for (const char* make : {"quad.bmp 'textures/sub dir/Quad.png'", "grey.pgm grey16.png", "quad.bmp quad.jpg",
+  std::filesystem::create_directories("textures/my dir");
+  for (const char* make : {"quad.bmp 'textures/my dir/Quad.png'", "grey.pgm grey16.png", "quad.bmp quad.jpg",
                            "quad.bmp -alpha set -channel A -evaluate set 50% +channel rgba.png",
+                           "quad.bmp -alpha set opaque.png",
                            "-size 12x4 xc:red wide.png", "-size 2048x4 xc:red huge.png", "-size 2x2 xc:red tiny.png"}) {
     ASSERT_TRUE(bmp_test::Convert(make)) << make;
   }
@@ -163,8 +164,8 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
     const char* says;
     const char* written;  // the bitmaps that change, in slot order
   } cases[] = {
-      {{"textures/sub%20dir/Quad.png", "grey16.png", "grey16.png", "quad.jpg"}, "", 0,
-       "\nwall1.bmp: written from grey16.png (4 x 4)\ncrate.bmp: written from textures/sub%20dir/Quad.png (8 x 4)\n"
+      {{"textures/my%20dir/Quad.png", "grey16.png", "grey16.png", "quad.jpg"}, "", 0,
+       "\nwall1.bmp: written from grey16.png (4 x 4)\ncrate.bmp: written from textures/my%20dir/Quad.png (8 x 4)\n"
        "bitmaps left alone: floor1.bmp, ", "wall1.bmp crate.bmp"},
       {{"rgba.png", "quad.jpg", nullptr, nullptr}, "", 0, "rgba.png: 32 pixels are not wholly opaque; the game "
        "draws no transparency, so the alpha channel is dropped", "wall1.bmp crate.bmp"},
@@ -181,6 +182,7 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
        "read", ""},
       {{"quad.jpg", nullptr, nullptr, nullptr}, "--no-bitmaps", 0, "bitmaps left alone: all sixteen", ""},
       {{"quad.bmp", nullptr, nullptr, nullptr}, "", 0, "\ncrate.bmp: written from quad.bmp (8 x 4)\n", "crate.bmp"},
+      {{"opaque.png", nullptr, nullptr, nullptr}, "", 0, "\ncrate.bmp: written from opaque.png (8 x 4)\n", "crate.bmp"},
   };
   for (const Case& c : cases) {
     std::string mtl;
@@ -196,6 +198,10 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
     const std::string label = mtl + c.options;
     EXPECT_EQ(run.exit_code, c.exit_code) << label << run.err;
     EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << label << run.out << run.err;
+    // An alpha channel that holds no transparency is dropped without a word.
+    if (c.images[0] == std::string("opaque.png")) {
+      EXPECT_EQ(run.err.find("opaque"), std::string::npos) << run.err;
+    }
     std::string written;
     for (int slot = 0; slot < 16; ++slot) {
       if (ReadFileBytes(SceneTextureFile(slot)) == before[slot]) continue;
@@ -203,7 +209,7 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
       ImageRGB* bitmap = LoadBitmapFile(SceneTextureFile(slot));
       ASSERT_NE(bitmap, nullptr) << label << SceneTextureFile(slot);
       const char* image = c.images[slot == 3 ? 0 : 1];
-      const std::string file = std::filesystem::path(image).filename() == "Quad.png" ? "'textures/sub dir/Quad.png'" : image;
+      const std::string file = std::filesystem::path(image).filename() == "Quad.png" ? "'textures/my dir/Quad.png'" : image;
       const std::string reference = image == std::string("grey16.png") ? grey_rgb : bmp_test::ReferenceRgb(file, bitmap->width, bitmap->height);
       // Two JPEG decoders may differ a little; a scaled picture has no reference but its size.
       const int tolerance = file == "quad.jpg" ? 3 : 0;
@@ -320,6 +326,24 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   ASSERT_EQ(RunTool("export tricky.dat --out scene/tricky.gltf").exit_code, 0);
   ASSERT_EQ(RunTool("import scene/tricky.gltf --out tricky-back.dat").exit_code, 0);
   ExpectSameTriangles("tricky.dat", "tricky-back.dat");
+  // Every texture coordinate of up to four decimals from 0 to 1 comes back as it was written, in both directions
+  // of the picture (glTF counts v from the top); so do coordinates of seven decimals, where a float step is near
+  // a unit of the last decimal.
+  std::string fine = "NUMPOLLIES 4000\n";
+  for (int k = 0; k < 12000; ++k) {
+    if (k % 3 == 0) fine += "6\n";
+    char v[32];
+    if (k <= 10000) {
+      snprintf(v, sizeof v, "%.4f", k / 10000.0);
+    } else {
+      snprintf(v, sizeof v, "%.7f", (k * 7919 % 10000000) / 1e7);
+    }
+    fine += std::to_string(k) + " " + std::to_string(k % 2) + " " + std::to_string(k % 3) + " " + v + " " + v + "\n";
+  }
+  directory_.Write("fine.dat", fine);
+  ASSERT_EQ(RunTool("export fine.dat --out scene/fine.gltf").exit_code, 0);
+  ASSERT_EQ(RunTool("import scene/fine.gltf --out fine-back.dat --no-bitmaps").exit_code, 0);
+  ExpectSameTriangles("fine.dat", "fine-back.dat");
   // A level with a number a glTF file cannot hold, in any of a corner's five, is not exported.
   for (int field = 0; field < 5; ++field) {
     std::string corner;

@@ -136,7 +136,7 @@ TEST_F(ViewArguments, WrongOnesExit2AndDataThatWouldStopTheGameExits1) {
   for (const char* arguments : {"", "--png a.png", ". --tick 3", ". --png", ". --png ''", ". --tick 0 --png a.png",
                                 ". --tick 120 --png a.png", ". --at 1 --png a.png", ". --at 1,2,3,4,5 --png a.png",
                                 ". --at 1,z --png a.png", ". --at 1,,2 --png a.png", ". --at 1,2x --png a.png",
-                                ". --tick 3x --png a.png", ". --time 0", ". --time 5x",
+                                ". --tick 3x --png a.png", ". --time 0", ". --time 5x", ". --png a.png --speed 5",
                                 ". --at 1,2 --png a.png --fast"}) {
     EXPECT_EQ(RunTool(std::string("view ") + arguments).exit_code, 2) << arguments;
   }
@@ -161,6 +161,10 @@ TEST_F(ViewArguments, WrongOnesExit2AndDataThatWouldStopTheGameExits1) {
   EXPECT_EQ(run.err, "gorvane-assets: .: no triangles from world.dat; the view shows the sky only\n");
   int width = 0, height = 0;
   EXPECT_EQ(ReadPng("a.png", &width, &height).size(), 640u * 480 * 3);
+  // --time draws the frame as often as asked and says how long one takes.
+  run = RunTool("view . --time 3");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("3 frames: median ", 0), 0u) << run.out;
 }
 
 // Each view of views.txt, drawn by the tool now, against its kept picture. After a change meant to change what

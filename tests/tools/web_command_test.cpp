@@ -41,6 +41,11 @@ TEST_F(WebCommand, PublishesOnlyALevelTheGameStartsAndSaysWhatIsLeftOut) {
   EXPECT_EQ(ReadFileBytes("site/wall1.bmp"), ReadFileBytes("wall1.bmp"));
   EXPECT_TRUE(Has(run.err, "no world.dat") && Has(run.err, "no track2.wav")) << run.err;
   EXPECT_FALSE(std::filesystem::exists("site/world.dat"));
+  // A data file that cannot be written into the site ends it with 1, naming the file.
+  std::filesystem::create_directories("blocked/wall1.bmp");
+  run = RunTool("web . --out blocked --page page");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(Has(run.err, "blocked: cannot write wall1.bmp")) << run.err;
 }
 
 }  // namespace

@@ -86,6 +86,11 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   const Tag rect = TagsAfter(plan, "<g id=\"collision\"")[0];
   EXPECT_EQ(rect.Number("width"), 360);
   EXPECT_EQ(rect.Number("height"), 860);
+  // Inside the picture, with the margin of the 2 units around it that every plan shows.
+  const Tag svg = TagsAfter(plan, "<?xml")[0];
+  EXPECT_GE(rect.Number("x"), 20);
+  EXPECT_GE(rect.Number("y"), 20);
+  EXPECT_LE(rect.Number("y") + rect.Number("height") + 20, svg.Number("height"));
   const std::vector<Tag> start = TagsAfter(plan, "<g id=\"start\"");
   ASSERT_GE(start.size(), 3u);
   EXPECT_EQ(start[0].element, "circle");
@@ -101,8 +106,12 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   EXPECT_EQ(head[3], head[5]);
   EXPECT_EQ(head[0] - head[2], head[4] - head[0]);
   EXPECT_GT(head[4], head[0]);
-  // Down the legend, each mark (a swatch or the start's circle) has its words beside it, 4 pixels below its
-  // middle, and stands below the one before.
+  // Its shaft runs from the start's mark into the head.
+  ASSERT_EQ(start[1].element, "line");
+  EXPECT_GT(start[1].Number("y2"), head[1]);
+  EXPECT_LT(start[1].Number("y2"), head[3]);
+  // Down the legend, each mark (a swatch or the start's circle) has its words beside it, their baseline 3.5 to 4
+  // pixels below its middle, and stands below the one before.
   const std::vector<Tag> legend = TagsAfter(plan, "<g id=\"legend\"");
   float last = -1;
   int marks = 0;
@@ -110,7 +119,7 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
     const Tag& mark = legend[i];
     if ((mark.element != "rect" && mark.element != "circle") || legend[i + 1].element != "text") continue;
     const float middle = mark.element == "rect" ? mark.Number("y") + mark.Number("height") / 2 : mark.Number("cy");
-    EXPECT_NEAR(legend[i + 1].Number("y") - middle, 4, 0.5) << i;
+    EXPECT_NEAR(legend[i + 1].Number("y") - middle, 3.75, 0.25) << i;
     EXPECT_GT(middle, last) << i;
     last = middle;
     ++marks;
