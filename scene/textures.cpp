@@ -11,12 +11,6 @@ static_assert(std::is_same_v<GLuint, uint32_t>, "texture names are stored as 32-
 
 namespace {
 
-// The slot order is the load order; world triangles and the renderer speak in these slot numbers.
-constexpr const char* kSceneTextureFiles[kSceneTextureCount] = {
-    "floor1.bmp", "door1.bmp",  "wall1.bmp",  "crate.bmp", "sand.bmp",  "tree.bmp",   "green.bmp",  "title.bmp",
-    "red.bmp",    "energy.bmp", "brick1.bmp", "waterfall.bmp", "door2.bmp", "intro.bmp", "pressX.bmp", "waterfall2.bmp",
-};
-
 constexpr const char* kModelTextureFile = "potion.bmp";
 constexpr uint32_t kMissingModelTexture = 7;
 
@@ -52,8 +46,6 @@ int LoadSceneTextures() {
   for (ImageRGB* image : images) FreeImage(image);
   return 1;
 }
-
-const char* SceneTextureFile(int slot) { return kSceneTextureFiles[slot]; }
 
 uint32_t LoadModelTexture(const char*) {
   // Every material's texture comes from the one model texture file, each call a texture of its own.

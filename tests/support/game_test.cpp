@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "model/model.h"
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 #include "tests/support/bmp_writer.h"
 
 void ResetGame() {

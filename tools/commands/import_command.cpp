@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 #include "tools/commands/commands.h"
 #include "tools/interchange/scene_bitmaps.h"
 #include "tools/interchange/scene_import.h"

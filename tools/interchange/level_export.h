@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 #include "scene/world.h"
 
 // The texture slots the world's triangles use, in slot order.

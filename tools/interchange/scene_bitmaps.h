@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 #include "tools/interchange/scene_pictures.h"
 
 enum class BitmapFate { kLeftAlone, kKept, kWritten };

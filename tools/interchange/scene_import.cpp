@@ -14,7 +14,7 @@
 #include <map>
 #include <set>
 
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/gl.h"
 #include "platform/windowless.h"
 #include "scene/day_cycle.h"
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 #include "tools/support/arguments.h"
 #include "tools/support/hidden_picture.h"
 #include "tools/support/messages.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 
 // What the file system says of one file: any rewrite, replacement or removal changes it.
 struct FileStamp {

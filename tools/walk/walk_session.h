@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/textures.h"
+#include "scene/texture_files.h"
 #include "tools/support/game_place.h"
 #include "tools/walk/level_watch.h"
 
