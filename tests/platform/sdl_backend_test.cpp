@@ -109,7 +109,10 @@ TEST_F(SdlBackend, EveryKeyTheGameAndThePreviewReadArrivesWithItsVirtualKeyCodeU
       {SDLK_PAGEDOWN, kWalkSinkKey}, {SDLK_COMMA, kWalkTickBackKey},
       {SDLK_PERIOD, kWalkTickOnKey}, {SDLK_t, kWalkHoldTickKey},
       {SDLK_c, kWalkOutlinesKey},   {SDLK_p, kWalkPictureKey},
-      {SDLK_r, kWalkReloadKey},     {SDLK_h, kWalkKeysKey}};
+      {SDLK_r, kWalkReloadKey},     {SDLK_h, kWalkKeysKey},
+      // The ends of each run of keys translated by one rule.
+      {SDLK_a, 'A'}, {SDLK_z, 'Z'}, {SDLK_0, '0'}, {SDLK_9, '9'}, {SDLK_F12, kVkF1 + 11}, {SDLK_KP_1, 0x61},
+      {SDLK_KP_9, 0x69}};
   for (const KeyCase& k : keys) {
     SCOPED_TRACE(SDL_GetKeyName(k.key));
     g_seen.clear();

@@ -114,6 +114,9 @@ TEST_F(Ms3dTool, TexturesComeFromTheModelTextureFileWhateverTheMaterialNames) {
   ToolRun run = RunTool("ms3d small.ms3d --png front.png");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.err.find("small.ms3d: no potion.bmp beside the model"), std::string::npos) << run.err;
+  layout.materials[0].texture_file = "";
+  directory_.Write("bare.ms3d", WriteMs3d(layout));
+  EXPECT_EQ(RunTool("ms3d bare.ms3d --png bare.png").err, "") << "a model without textures needs no potion.bmp";
   directory_.Write("potion.bmp", bmp::SolidPicture(4, 4, 0x00C000));
   run = RunTool("ms3d small.ms3d --png front.png");
   EXPECT_EQ(run.err, "");

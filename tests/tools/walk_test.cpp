@@ -190,8 +190,11 @@ TEST_F(Walk, AHiddenWindowIsNotDrawnAndALongReasonIsCutToNinetyCharactersInTheCa
   // Nothing is drawn while the window cannot be seen, however many frames are owed.
   EXPECT_GT(walk_.frames_owed, 0);
   StepWalkFrame(&walk_);
+  const int owed = walk_.frames_owed;
   EXPECT_FALSE(FinishWalkFrame(&walk_, false));
+  EXPECT_EQ(walk_.frames_owed, owed);
   EXPECT_TRUE(FinishWalkFrame(&walk_, true));
+  EXPECT_EQ(walk_.frames_owed, owed - 1);
 }
 
 TEST_F(Walk, FreeFlightPassesThroughABoxThatHoldsAWalkingPlayer) {
@@ -248,7 +251,10 @@ TEST_F(Walk, TheTickKeysStepTheCycleAndHoldIt) {
   Frames(6);
   EXPECT_TRUE(played.empty());
   Key(kWalkHoldTickKey);
-  Frames(6);
+  // A picture taken meanwhile is drawn silently.
+  Frames(3);
+  Key(kWalkPictureKey);
+  Frames(3);
   EXPECT_EQ(played, std::vector<std::string>(5, "plokhello.wav"));
   // Let run into the dusk, the screen follows the tick's sky.
   Key(kWalkHoldTickKey);

@@ -86,10 +86,11 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   const Tag rect = TagsAfter(plan, "<g id=\"collision\"")[0];
   EXPECT_EQ(rect.Number("width"), 360);
   EXPECT_EQ(rect.Number("height"), 860);
-  // Inside the picture, with the margin of the 2 units around it that every plan shows.
+  // Inside the picture, 2 units around it and a margin of 24 pixels that every plan shows.
   const Tag svg = TagsAfter(plan, "<?xml")[0];
-  EXPECT_GE(rect.Number("x"), 20);
-  EXPECT_GE(rect.Number("y"), 20);
+  EXPECT_EQ(rect.Number("x"), 20 + 24);
+  EXPECT_EQ(rect.Number("y"), 20 + 24);
+  EXPECT_LE(rect.Number("x") + rect.Number("width") + 20, svg.Number("width"));
   EXPECT_LE(rect.Number("y") + rect.Number("height") + 20, svg.Number("height"));
   const std::vector<Tag> start = TagsAfter(plan, "<g id=\"start\"");
   ASSERT_GE(start.size(), 3u);

@@ -152,7 +152,7 @@ std::vector<int32_t> SlotRuns(const World& world) {
 
 bool ExportLevel(const World& world, const std::string& gltf_path, const std::string (&pngs)[kSceneTextureCount],
                  std::string* error) {
-  const bool binary = gltf_path.size() >= 4 && gltf_path.compare(gltf_path.size() - 4, 4, ".glb") == 0;
+  const bool binary = gltf_path.ends_with(".glb");
   const std::vector<int> slots = SlotsUsed(world);
   // One mesh per run of triangles that share a slot, in the world's order: the game draws in file order, and
   // where two faces lie in one plane the later one shows, so the order comes back as it went out.
