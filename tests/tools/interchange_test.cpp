@@ -342,11 +342,12 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   }
   FreeImage(bitmap);
 
-  // Beside it, numbers a float away from short ones, at the ends of the range and of the fast digits, and -0.
+  // Beside it, numbers a float away from short ones, at the ends of the range and of the fast digits, and -0;
+  // exported into the working directory.
   directory_.Write("tricky.dat", "NUMPOLLIES 1\n3\n0.49999997 0.50000006 -0 0.1 0.25\n1e-07 123456.79 -3.3917 "
                                  "16777216 -1.0417\n1.17549435e-38 -7.0000005 3e+38 0.33333334 0.1833\n");
-  ASSERT_EQ(RunTool("export tricky.dat --out scene/tricky.gltf").exit_code, 0);
-  ASSERT_EQ(RunTool("import scene/tricky.gltf --out tricky-back.dat").exit_code, 0);
+  ASSERT_EQ(RunTool("export tricky.dat --out tricky.gltf").exit_code, 0);
+  ASSERT_EQ(RunTool("import tricky.gltf --out tricky-back.dat").exit_code, 0);
   ExpectSameTriangles("tricky.dat", "tricky-back.dat");
   // Every texture coordinate of up to four decimals from 0 to 1 comes back as it was written, in both directions
   // of the picture (glTF counts v from the top); so do coordinates of seven decimals, where a float step is near
