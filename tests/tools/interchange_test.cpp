@@ -61,8 +61,9 @@ std::string ObjSquare(int first, float y, bool with_uvs) {
 
 TEST_F(SceneTool, MaterialsTakeSlotsByNameByTextureOrByTheSlotOption) {
   directory_.Write("level.mtl",
-                   "newmtl Wall1.001\nnewmtl Stone\nmap_Kd textures/Crate.PNG\nnewmtl Grass\nnewmtl rock\n");
-  directory_.Write("level.obj", "mtllib level.mtl\no Walls\nusemtl Wall1.001\n" + ObjSquare(1, 0, true) +
+                   "newmtl Floor1.001\nmap_Kd crate.png\nnewmtl Stone\nmap_Kd textures/Crate.PNG\nnewmtl Grass\n"
+                   "newmtl rock\n");
+  directory_.Write("level.obj", "mtllib level.mtl\no Walls\nusemtl Floor1.001\n" + ObjSquare(1, 0, true) +
                                     "o Crates\nusemtl Stone\n" + ObjSquare(5, 1, true) + "o Lawn\nusemtl Grass\n" +
                                     ObjSquare(9, 2, false) + "o Rocks\nusemtl rock\n" + ObjSquare(13, 3, true) +
                                     "l 1 2\nl 2 3\np 3\n");
@@ -70,7 +71,7 @@ TEST_F(SceneTool, MaterialsTakeSlotsByNameByTextureOrByTheSlotOption) {
   ToolRun run = RunTool("import level.obj --out world.dat --scale 2 --slot GRASS=green --slot rock.002=10 --no-bitmaps");
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out.substr(0, run.out.find("8 triangles\n")),
-            "slot 2 (wall1): 2 triangles\nslot 3 (crate): 2 triangles\nslot 6 (green): 2 triangles\n"
+            "slot 0 (floor1): 2 triangles\nslot 3 (crate): 2 triangles\nslot 6 (green): 2 triangles\n"
             "slot 10 (brick1): 2 triangles\nbounds: x 0..2, y 0..6, z -2..0\nbitmaps left alone: all sixteen "
             "(--no-bitmaps)\n");
   EXPECT_FALSE(std::filesystem::exists("crate.bmp"));
@@ -342,13 +343,14 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   }
   FreeImage(bitmap);
 
-  // Beside it, numbers a float away from short ones, at the ends of the range and of the fast digits, and -0;
-  // exported into the working directory.
-  directory_.Write("tricky.dat", "NUMPOLLIES 1\n3\n0.49999997 0.50000006 -0 0.1 0.25\n1e-07 123456.79 -3.3917 "
+  // Beside it, numbers a float away from short ones, at the ends of the range and of the fast digits, -0 and a
+  // round number written out in full; exported into the working directory.
+  directory_.Write("tricky.dat", "NUMPOLLIES 1\n3\n0.49999997 0.50000006 -0 200000 0.25\n1e-07 123456.79 -3.3917 "
                                  "16777216 -1.0417\n1.17549435e-38 -7.0000005 3e+38 0.33333334 0.1833\n");
   ASSERT_EQ(RunTool("export tricky.dat --out tricky.gltf").exit_code, 0);
   ASSERT_EQ(RunTool("import tricky.gltf --out tricky-back.dat").exit_code, 0);
   ExpectSameTriangles("tricky.dat", "tricky-back.dat");
+  EXPECT_NE(ReadFileBytes("tricky-back.dat").find(" 200000 "), std::string::npos);
   // Every texture coordinate of up to four decimals from 0 to 1 comes back as it was written, in both directions
   // of the picture (glTF counts v from the top); so do coordinates of seven decimals, where a float step is near
   // a unit of the last decimal.

@@ -165,6 +165,9 @@ TEST_F(ViewArguments, WrongOnesExit2AndDataThatWouldStopTheGameExits1) {
   run = RunTool("view . --time 3");
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out.rfind("3 frames: median ", 0), 0u) << run.out;
+  // One triangle is a level, not an empty one.
+  std::ofstream("world.dat") << "NUMPOLLIES 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n";
+  EXPECT_EQ(RunTool("view . --png a.png").err, "");
 }
 
 // Each view of views.txt, drawn by the tool now, against its kept picture. After a change meant to change what

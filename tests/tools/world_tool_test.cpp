@@ -78,12 +78,17 @@ std::vector<Tag> TagsAfter(const std::string& plan, const std::string& marker) {
 }
 
 TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBesideItsWords) {
-  directory_.Write("level.dat", "NUMPOLLIES 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n");
+  // A sloping roof, its top at its second corner, before the floor under it.
+  directory_.Write("level.dat", "NUMPOLLIES 2\n2\n0 0 0 0 0\n4 1 0 1 0\n0 0 4 0 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n");
   ToolRun run = RunTool("world level.dat --collision --svg plan.svg");
   ASSERT_EQ(run.exit_code, 1) << run.err;
   const std::string plan = ReadFileBytes("plan.svg");
   // The walkable rectangle, 36 by 86 units, at 10 pixels a unit; the start 18 units in, 68 down from north.
   const Tag rect = TagsAfter(plan, "<g id=\"collision\"")[0];
+  // Lower footprints first: the roof over the floor (wall1's colour after floor1's).
+  const std::vector<Tag> surfaces = TagsAfter(plan, "<g id=\"surfaces\"");
+  ASSERT_GE(surfaces.size(), 2u);
+  EXPECT_EQ(surfaces[0].attributes.at("fill") + surfaces[1].attributes.at("fill"), "#a39a88#77736c");
   EXPECT_EQ(rect.Number("width"), 360);
   EXPECT_EQ(rect.Number("height"), 860);
   // Inside the picture, 2 units around it and a margin of 24 pixels that every plan shows.
@@ -107,8 +112,9 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   EXPECT_EQ(head[3], head[5]);
   EXPECT_EQ(head[0] - head[2], head[4] - head[0]);
   EXPECT_GT(head[4], head[0]);
-  // Its shaft runs from the start's mark into the head.
+  // Its shaft runs from the edge of the start's mark into the head.
   ASSERT_EQ(start[1].element, "line");
+  EXPECT_EQ(start[1].Number("y1"), start[0].Number("cy") - start[0].Number("r"));
   EXPECT_GT(start[1].Number("y2"), head[1]);
   EXPECT_LT(start[1].Number("y2"), head[3]);
   // Down the legend, each mark (a swatch or the start's circle) has its words beside it, their baseline 3.5 to 4
