@@ -89,16 +89,18 @@ TEST_F(SceneTool, MaterialsTakeSlotsByNameByTextureOrByTheSlotOption) {
   directory_.Write("corner.dae", R"(<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
 <library_effects><effect id="e"><profile_COMMON><technique sid="t"><lambert/></technique></profile_COMMON></effect>
 </library_effects><library_materials><material id="crate"><instance_effect url="#e"/></material></library_materials>
-<library_geometries><geometry id="g"><mesh><source id="p"><float_array id="pa" count="9">0 0 0 1 0 0 0 1 0</float_array>
-<technique_common><accessor source="#pa" count="3" stride="3"><param name="X" type="float"/><param name="Y" type="float"/>
-<param name="Z" type="float"/></accessor></technique_common></source><source id="u"><float_array id="ua" count="6">0 0 1 0
-0 0.100000024</float_array><technique_common><accessor source="#ua" count="3" stride="2"><param name="S" type="float"/>
-<param name="T" type="float"/></accessor></technique_common></source><vertices id="v"><input semantic="POSITION"
-source="#p"/></vertices><triangles material="m" count="1"><input semantic="VERTEX" source="#v" offset="0"/><input
-semantic="TEXCOORD" source="#u" offset="1" set="0"/><p>0 0 1 1 2 2</p></triangles></mesh></geometry>
-</library_geometries><library_visual_scenes><visual_scene id="s"><node id="n"><instance_geometry url="#g"><bind_material>
-<technique_common><instance_material symbol="m" target="#crate"/></technique_common></bind_material></instance_geometry>
-</node></visual_scene></library_visual_scenes><scene><instance_visual_scene url="#s"/></scene></COLLADA>)");
+<library_geometries><geometry id="g"><mesh><source id="p"><float_array id="pa" count="9">
+0 0 0 1 0 0 0 1 0</float_array><technique_common><accessor source="#pa" count="3" stride="3">
+<param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/></accessor>
+</technique_common></source><source id="u"><float_array id="ua" count="6">0 0 1 0 0 0.100000024</float_array>
+<technique_common><accessor source="#ua" count="3" stride="2"><param name="S" type="float"/>
+<param name="T" type="float"/></accessor></technique_common></source><vertices id="v">
+<input semantic="POSITION" source="#p"/></vertices><triangles material="m" count="1">
+<input semantic="VERTEX" source="#v" offset="0"/><input semantic="TEXCOORD" source="#u" offset="1" set="0"/><p>
+0 0 1 1 2 2</p></triangles></mesh></geometry></library_geometries><library_visual_scenes><visual_scene id="s">
+<node id="n"><instance_geometry url="#g"><bind_material><technique_common>
+<instance_material symbol="m" target="#crate"/></technique_common></bind_material></instance_geometry></node>
+</visual_scene></library_visual_scenes><scene><instance_visual_scene url="#s"/></scene></COLLADA>)");
   ASSERT_EQ(RunTool("import corner.dae --out world.dat --no-bitmaps").exit_code, 0);
   const WorldTriangle dae = Loaded("world.dat").at(0);
   EXPECT_EQ(std::max({dae.vertices[0].v, dae.vertices[1].v, dae.vertices[2].v}), 0.100000024f);
