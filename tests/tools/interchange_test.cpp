@@ -7,6 +7,9 @@
 #endif
 
 #include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -346,9 +349,18 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   FreeImage(bitmap);
 
   // Beside it, numbers a float away from short ones, at the ends of the range and of the fast digits, -0 and a
-  // round number written out in full; exported into the working directory.
-  directory_.Write("tricky.dat", "NUMPOLLIES 1\n3\n0.49999997 0.50000006 -0 200000 0.25\n1e-07 123456.79 -3.3917 "
-                                 "16777216 -1.0417\n1.17549435e-38 -7.0000005 3e+38 0.33333334 0.1833\n");
+  // round number written out in full, and a triangle whose fifteen numbers each take the most characters a
+  // float's shortest form takes; exported into the working directory.
+  std::string longest = "3";
+  int count = 0;
+  for (float f = -1e30f; count < 15; f = std::nextafter(f, -FLT_MAX)) {
+    char text[32];
+    const size_t length = static_cast<size_t>(std::to_chars(text, text + sizeof text, f).ptr - text);
+    if (length < 15) continue;
+    longest.append(count++ % 5 == 0 ? "\n" : " ").append(text, length);
+  }
+  directory_.Write("tricky.dat", "NUMPOLLIES 2\n3\n0.49999997 0.50000006 -0 200000 0.25\n1e-07 123456.79 -3.3917 "
+                                 "16777216 -1.0417\n1.17549435e-38 -7.0000005 3e+38 0.33333334 0.1833\n" + longest + "\n");
   ASSERT_EQ(RunTool("export tricky.dat --out tricky.gltf").exit_code, 0);
   ASSERT_EQ(RunTool("import tricky.gltf --out tricky-back.dat").exit_code, 0);
   ExpectSameTriangles("tricky.dat", "tricky-back.dat");
