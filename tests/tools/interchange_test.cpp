@@ -335,6 +335,10 @@ TEST_F(SceneTool, TheShippedLevelComesBackFromGltfAndGlbTriangleForTriangleAndBi
   }
   EXPECT_EQ(arrow, (std::multiset<std::vector<float>>{
                        {0, 0, 0, 0, 0, -1}, {-0.25f, 0, -0.75f, 0, 0, -1}, {0.25f, 0, -0.75f, 0, 0, -1}}));
+  // Its node only moves it to the start point: no turn, scale or shear.
+  const aiNode* placed = read->mRootNode->FindNode("start");
+  ASSERT_NE(placed, nullptr);
+  EXPECT_TRUE(aiMatrix3x3(placed->mTransformation) == aiMatrix3x3());
 #endif
   // The texture beside it is the bitmap, top row first.
   ImageRGB* bitmap = LoadBitmapFile((data + "/wall1.bmp").c_str());

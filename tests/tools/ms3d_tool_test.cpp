@@ -97,12 +97,32 @@ TEST_F(Ms3dTool, DrawsTheModelWithItsTexturesFromTheGivenSide) {
   box.groups[0].triangle_indices = {0, 1};
   box.groups[1].triangle_indices = {2, 3, 4, 5};
   directory_.Write("box.ms3d", WriteMs3d(box));
+  Ms3dFileRecord centred_box = box;
+  for (Ms3dVertexRecord& vertex : centred_box.vertices) {
+    for (int axis = 0; axis < 3; axis++) vertex.position[axis] -= 3.0f + axis;
+  }
+  directory_.Write("centred.ms3d", WriteMs3d(centred_box));
   ASSERT_EQ(RunTool("ms3d box.ms3d --png box.png").exit_code, 0);
   const std::vector<uint8_t> picture = ReadPng("box.png", &width, &height);
   EXPECT_EQ(PixelOf(picture, 320, 240), 0x00C000u);
   int top = 0;
   while (top < 240 && PixelOf(picture, 320, top) == PixelOf(picture, 5, 5)) top++;
   EXPECT_EQ(PixelOf(picture, 320, top + 2), 0xFFFFFFu) << "the lid, at row " << top;
+  // Framed on its bounds wherever it stands: the same box about the origin covers the same pixels, to a pixel.
+  ASSERT_EQ(RunTool("ms3d centred.ms3d --png centred.png").exit_code, 0);
+  auto extent = [](const std::vector<uint8_t>& rgb) {
+    std::vector<int> rows_and_columns = {480, -1, 640, -1};
+    for (int y = 0; y < 480; y++) {
+      for (int x = 0; x < 640; x++) {
+        if (PixelOf(rgb, x, y) == PixelOf(rgb, 5, 5)) continue;
+        rows_and_columns = {std::min(rows_and_columns[0], y), std::max(rows_and_columns[1], y),
+                            std::min(rows_and_columns[2], x), std::max(rows_and_columns[3], x)};
+      }
+    }
+    return rows_and_columns;
+  };
+  const std::vector<int> moved = extent(picture), centred = extent(ReadPng("centred.png", &width, &height));
+  for (int side = 0; side < 4; side++) EXPECT_NEAR(moved[side], centred[side], 1) << side;
 }
 
 // The game makes every material's texture from its one model texture file, whatever the material names.
