@@ -200,7 +200,8 @@ def Neighbours(literal):
             return []
         value = float(m.group(1))
         write = lambda v: repr(float(v))
-        values = [value + 1, value - 1]
+        # A large number does not move by one in a double: ten times and a tenth of it instead.
+        values = [v for v in (value + 1, value - 1) if v != value] or [value * 10, value / 10]
     return [write(v) + m.group(2) if v >= 0 else '(-' + write(-v) + m.group(2) + ')' for v in values]
 
 
