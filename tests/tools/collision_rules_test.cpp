@@ -57,6 +57,8 @@ TEST(CollisionRules, ThePlayerStandsInsideTheRectangleOrOnItsEdgeButNeverStrictl
       {0, 0, true},       {18, 0, true},     {18.01f, 0, false}, {-18, 18, true},  {-18.01f, 0, false},
       {10, -68, true},    {10, -68.01f, false}, {0, 18.01f, false}, {0, -4, false},  {-4, -6, true},
       {3.99f, -2.01f, false}, {1.5f, 4, true},  {1, 4, true},       {0.99f, 4, false}, {-17, 10, true},
+      // On each edge of box 1 alone.
+      {-4, -5, true},     {4, -5, true},     {0, -6, true},      {0, -2, true},
   };
   for (const auto& c : cases) EXPECT_EQ(collision::Walkable(c.x, c.z), c.walkable) << c.x << ", " << c.z;
 }

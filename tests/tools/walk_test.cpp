@@ -182,17 +182,22 @@ TEST_F(Walk, OnFootItsFramesAreTheGamesFramesForTheSameKeysAndPointer) {
 }
 
 TEST_F(Walk, AHiddenWindowIsNotDrawnAndALongReasonIsCutToNinetyCharactersInTheCaption) {
-  // A texture slot far out of range, past a hundred thousand comment lines: a reason of 91 characters.
-  Save("world.dat", "NUMPOLLIES 10\n" + [] {
+  // A texture slot far out of range, past ten and a hundred thousand comment lines: reasons of 90 and 91
+  // characters, the longer one cut.
+  for (int lines : {10001, 100001}) {
     std::string comments;
-    for (int i = 0; i < 100001; ++i) comments += "/\n";
-    return comments;
-  }() + "-2147483648\n0 0 0 0 0\n0 0 0 0 0\n0 0 0 0 0\n");
-  Start(0, 0, 0, 2);
-  ASSERT_FALSE(walk_.reasons.empty());
-  const std::string reason = walk_.reasons[0];
-  ASSERT_EQ(reason.size(), 91u) << reason;
-  EXPECT_EQ(walk_.world_problem, reason.substr(0, 87) + "... (shown as the game loads it)");
+    for (int i = 0; i < lines; ++i) comments += "/\n";
+    Save("world.dat", "NUMPOLLIES 10\n" + comments + "-2147483648\n0 0 0 0 0\n0 0 0 0 0\n0 0 0 0 0\n");
+    Start(0, 0, 0, 2);
+    ASSERT_FALSE(walk_.reasons.empty());
+    const std::string reason = walk_.reasons[0];
+    ASSERT_EQ(reason.size(), lines > 10001 ? 91u : 90u) << reason;
+    const std::string shown = lines > 10001 ? reason.substr(0, 87) + "..." : reason;
+    EXPECT_EQ(walk_.world_problem, shown + " (shown as the game loads it)");
+  }
+  // Headings are shown from 0 to 359, whichever way the player turned.
+  g_game.heading = -90;
+  EXPECT_NE(WalkCaption(&walk_, 60).find(" heading 270 "), std::string::npos) << WalkCaption(&walk_, 60);
   // Nothing is drawn while the window cannot be seen, however many frames are owed.
   EXPECT_GT(walk_.frames_owed, 0);
   StepWalkFrame(&walk_);

@@ -89,6 +89,13 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   const std::vector<Tag> surfaces = TagsAfter(plan, "<g id=\"surfaces\"");
   ASSERT_GE(surfaces.size(), 2u);
   EXPECT_EQ(surfaces[0].attributes.at("fill") + surfaces[1].attributes.at("fill"), "#a39a88#77736c");
+  // The roof's corners where they stand: 4 units east of the start for the second, 4 south for the third.
+  float roof[6];
+  ASSERT_EQ(sscanf(surfaces[1].attributes.at("points").c_str(), "%f,%f %f,%f %f,%f", &roof[0], &roof[1], &roof[2],
+                   &roof[3], &roof[4], &roof[5]),
+            6);
+  EXPECT_EQ(std::vector<float>({roof[2] - roof[0], roof[3] - roof[1], roof[4] - roof[0], roof[5] - roof[1]}),
+            std::vector<float>({40, 0, 0, 40}));
   EXPECT_EQ(rect.Number("width"), 360);
   EXPECT_EQ(rect.Number("height"), 860);
   // Inside the picture, 2 units around it and a margin of 24 pixels that every plan shows.
