@@ -1,6 +1,8 @@
 # The day cycle in a page. The four sounds: each requested on the frames of its tick (hello on the first five
 # frames of play, the others 83, 155 and 215 frames later, six frames each; only the music loops) and each heard
-# while it is the latest request: the page's output above silence, with the audio clock running. The tint: at dusk
+# while it is the latest request: the page's output above silence, with the audio clock running, looked at by the
+# page on every frame it draws (a sound lasts under a second; a test polling from outside can miss it on a busy
+# machine). The tint: at dusk
 # (frame 400 of play, tick 67, tint 0.64) the world at the start point is drawn darker than by day, by about the
 # tint; the frames are read from the canvas at their swap.
 import os
@@ -9,7 +11,6 @@ from browser import Browser, Site, SOURCE_DIR, fail, start_game, wait_for
 
 SOUNDS = [('plokhello.wav', 0, 5, False), ('plokitsme.wav', 83, 6, False), ('plokstart.wav', 155, 6, False),
           ('track2.wav', 215, 6, True)]
-SILENCE = 0.01
 
 site = Site(data_dir=os.path.join(SOURCE_DIR, 'data'))
 browser = Browser(sound=True)
@@ -18,14 +19,21 @@ try:
     browser.answer('No')
     browser.frames_after(2)
     clock_at_start = browser.page('GorvanePage.sound.context ? GorvanePage.sound.context.currentTime : 0')
-    # The mean level of the 10th and the 400th frame of play (counted from the first request of the hello), read
-    # when it is drawn, before the browser shows it.
+    # The loudest the page was while each sound was the latest request; the mean level of the 10th and the 400th
+    # frame of play (counted from the first request of the hello), read when it is drawn, before the browser
+    # shows it.
     browser.run('''
         var sampleAt = {10: 'day', 400: 'dusk'}, done = GorvanePage.frameDone;
         window.brightness = {};
+        window.heard = {};
         GorvanePage.frameDone = function(frames) {
           done.call(this, frames);
-          var log = GorvanePage.sound.log, name = log.length && sampleAt[frames - log[0].frame];
+          var log = GorvanePage.sound.log, level = GorvanePage.sound.level();
+          if (log.length && level > 0.01) {  // above silence
+            var latest = log[log.length - 1].name;
+            heard[latest] = Math.max(level, heard[latest] || 0);
+          }
+          var name = log.length && sampleAt[frames - log[0].frame];
           if (!name) return;
           var canvas = document.querySelector('#stage canvas');
           var gl = canvas.getContext('webgl2') || canvas.getContext('webgl');
@@ -36,15 +44,10 @@ try:
         };''')
     browser.hold('x', frames=2)
 
-    # Until the music has been heard: which request is the latest, and how loud the page is.
-    heard = {}
-    def listen():
-        name, level = browser.run('var log = GorvanePage.sound.log;'
-                                  'return [log.length ? log[log.length - 1].name : null, GorvanePage.sound.level()];')
-        if name and level > SILENCE:
-            heard[name] = max(level, heard.get(name, 0))
-        return 'track2.wav' in heard and browser.page('GorvanePage.sound.log.length') >= 23
-    wait_for(listen, 'the music to be heard', seconds=120)
+    # Until the music has been heard.
+    wait_for(lambda: 'track2.wav' in browser.page('window.heard') and
+             browser.page('GorvanePage.sound.log.length') >= 23, 'the music to be heard', seconds=120)
+    heard = browser.page('window.heard')
     clock = browser.page('GorvanePage.sound.context.currentTime')
 
     dusk = wait_for(lambda: browser.page('window.brightness.dusk'), 'frame 400 of play', seconds=120)
