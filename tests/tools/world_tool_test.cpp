@@ -78,8 +78,9 @@ std::vector<Tag> TagsAfter(const std::string& plan, const std::string& marker) {
 }
 
 TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBesideItsWords) {
-  // A sloping roof, its top at its second corner, before the floor under it.
-  directory_.Write("level.dat", "NUMPOLLIES 2\n2\n0 0 0 0 0\n4 1 0 1 0\n0 0 4 0 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n");
+  // A sloping roof, its top at its second corner, before the floor under it; a triangle the plan cannot place.
+  directory_.Write("level.dat", "NUMPOLLIES 3\n2\n0 0 0 0 0\n4 1 0 1 0\n0 0 4 0 1\n0\n0 0 0 0 0\n1 0 0 1 0\n0 0 1 0 1\n"
+                                "0\n0 0 nan 0 0\n1 0 0 1 0\n0 0 1 0 1\n");
   ToolRun run = RunTool("world level.dat --collision --svg plan.svg");
   ASSERT_EQ(run.exit_code, 1) << run.err;
   const std::string plan = ReadFileBytes("plan.svg");
@@ -87,7 +88,8 @@ TEST_F(WorldTool, ThePlanIsDrawnToScaleWithTheStartInItsPlaceAndEachLegendMarkBe
   const Tag rect = TagsAfter(plan, "<g id=\"collision\"")[0];
   // Lower footprints first: the roof over the floor (wall1's colour after floor1's).
   const std::vector<Tag> surfaces = TagsAfter(plan, "<g id=\"surfaces\"");
-  ASSERT_GE(surfaces.size(), 2u);
+  ASSERT_GE(surfaces.size(), 3u);
+  EXPECT_NE(surfaces[2].element, "polygon");
   EXPECT_EQ(surfaces[0].attributes.at("fill") + surfaces[1].attributes.at("fill"), "#a39a88#77736c");
   // The roof's corners where they stand: 4 units east of the start for the second, 4 south for the third.
   float roof[6];
