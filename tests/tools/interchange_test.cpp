@@ -217,7 +217,7 @@ TEST_F(SceneTool, TheMaterialsPicturesBecomeTheirSlotsBitmapsOrNothingIsWritten)
     for (int i = 0; i < 4; ++i) {
       mtl += std::string("newmtl ") + materials[i] + "\n" + (c.images[i] ? "map_Kd " + std::string(c.images[i]) + "\n" : "");
     }
-    mtl += "newmtl sand\nmap_Kd quad.jpg\n";  // on no face: its picture makes no bitmap
+    mtl += "newmtl crate.002\nmap_Kd grey16.png\n";  // on no face: its picture is no slot's
     directory_.Write("level.mtl", mtl);
     WriteSceneBitmaps();
     directory_.Write("world.dat", "as it was");
