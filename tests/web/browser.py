@@ -173,6 +173,27 @@ class Browser:
                  'two frames with Escape down')
         ActionChains(self.driver).key_up(Keys.ESCAPE).perform()
 
+    def keep_play_frame(self, frame):
+        """From now on keeps the given frame of play (counted from the hello's request, on play's first frame) as
+        the game draws it, before the browser shows it: on a busy machine a screenshot can still show an
+        earlier frame."""
+        self.run('''
+            var done = GorvanePage.frameDone;
+            GorvanePage.frameDone = function(frames) {
+              done.call(this, frames);
+              var log = GorvanePage.sound.log;
+              if (log.length && frames - log[0].frame === %d) {
+                window.keptFrame = document.querySelector('#stage canvas').toDataURL('image/png');
+              }
+            };''' % frame)
+
+    def kept_play_frame(self, path):
+        """The frame keep_play_frame asked for, as a PNG file, once it has been drawn."""
+        data = wait_for(lambda: self.page('window.keptFrame'), 'the frame of play kept')
+        with open(path, 'wb') as file:
+            file.write(base64.b64decode(data.split(',', 1)[1]))
+        return path
+
     def shot(self, path):
         """The canvas as the page shows it, 640x480 pixels, as a PNG file."""
         rect = self.run("var r = document.querySelector('#stage canvas').getBoundingClientRect();"
