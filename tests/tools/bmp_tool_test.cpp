@@ -26,6 +26,10 @@ TEST_F(BmpTool, AGoodFilePrintsItsSizeAndWritesThePictureTopRowFirst) {
   run = RunTool("bmp two.bmp");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out, "{\"width\": 2, \"height\": 2}\n");
+  // A picture it cannot write is a failure.
+  run = RunTool("bmp two.bmp --ppm nowhere/two.ppm");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "gorvane-assets: nowhere/two.ppm: cannot write the file\n");
 }
 
 TEST_F(BmpTool, ABadFileShowsTheGamesMessageAndExits1) {
@@ -44,7 +48,10 @@ TEST_F(BmpTool, ABadFileShowsTheGamesMessageAndExits1) {
   EXPECT_EQ(run.err, "gorvane-assets: missing.bmp: cannot open the file\n");
 }
 
-TEST_F(BmpTool, UsageErrorsExit2) {
+TEST_F(BmpTool, UsageErrorsExit2ButVersionIsNoError) {
+  const ToolRun version = RunTool("--version");
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.out.rfind("gorvane-assets ", 0), 0u) << version.out;
   EXPECT_EQ(RunTool("bmp").exit_code, 2);
   EXPECT_EQ(RunTool("bmp a.bmp b.bmp").exit_code, 2);
   EXPECT_EQ(RunTool("bmp a.bmp --ppm").exit_code, 2);
