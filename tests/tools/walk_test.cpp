@@ -198,6 +198,11 @@ TEST_F(Walk, AHiddenWindowIsNotDrawnAndALongReasonIsCutToNinetyCharactersInTheCa
   // Headings are shown from 0 to 359, whichever way the player turned.
   g_game.heading = -90;
   EXPECT_NE(WalkCaption(&walk_, 60).find(" heading 270 "), std::string::npos) << WalkCaption(&walk_, 60);
+  // M turns mouse look off and on again.
+  for (int expected : {0, 1}) {
+    Key(kWalkMouseLookKey);
+    EXPECT_EQ(g_game.mouse_look, expected);
+  }
   // Nothing is drawn while the window cannot be seen, however many frames are owed.
   EXPECT_GT(walk_.frames_owed, 0);
   StepWalkFrame(&walk_);
