@@ -144,14 +144,24 @@ class Browser:
         start = self.page('GorvanePage.frames')
         wait_for(lambda: self.page('GorvanePage.frames') >= start + count, '%d more frames' % count)
 
-    def hold(self, key, frames=5, until=None):
-        """Holds a key down while the game draws frames frames, or until the condition holds (the key may stop
-        the frames: a box asks), then lets it go. One frame more is counted than asked: the key may come in the
-        middle of a frame, which the game ends without having seen it."""
-        start = self.page('GorvanePage.frames')
+    def key_down_counted(self, key):
+        """Presses key and returns a function that tells how many frames the game has drawn since the page had
+        it (None before): on a busy machine a key can reach the page frames after it was sent."""
+        self.run("window.keyDownAt = null; window.addEventListener('keydown', function seen() {"
+                 "  window.keyDownAt = GorvanePage.frames; window.removeEventListener('keydown', seen, true);"
+                 "}, true);")
         ActionChains(self.driver).key_down(key).perform()
-        wait_for(lambda: self.page('GorvanePage.frames') > start + frames or (until and until()),
-                 '%d frames with a key down' % frames)
+        def frames_since():
+            at = self.page('window.keyDownAt')
+            return None if at is None else self.page('GorvanePage.frames') - at
+        return frames_since
+
+    def hold(self, key, frames=5, until=None):
+        """Holds a key down while the game draws frames frames after the page has it, or until the condition
+        holds (the key may stop the frames: a box asks), then lets it go. One frame more is counted than asked:
+        the key may come in the middle of a frame, which the game ends without having seen it."""
+        frames_since = self.key_down_counted(key)
+        wait_for(lambda: (frames_since() or 0) > frames or (until and until()), '%d frames with a key down' % frames)
         ActionChains(self.driver).key_up(key).perform()
 
     def escape(self):
@@ -167,9 +177,8 @@ class Browser:
             return
         # Held while the game shows two frames, or until it ends: a press and release between two frames
         # would never be seen down.
-        start = self.page('GorvanePage.frames')
-        ActionChains(self.driver).key_down(Keys.ESCAPE).perform()
-        wait_for(lambda: self.page('GorvanePage.endedCode') is not None or self.page('GorvanePage.frames') >= start + 2,
+        frames_since = self.key_down_counted(Keys.ESCAPE)
+        wait_for(lambda: self.page('GorvanePage.endedCode') is not None or (frames_since() or 0) >= 2,
                  'two frames with Escape down')
         ActionChains(self.driver).key_up(Keys.ESCAPE).perform()
 
