@@ -19,6 +19,8 @@ PAGE_FILES = ('index.html', 'gorvane.js', 'gorvane.wasm')
 # The game's caption, from the build.
 CAPTION = os.environ.get('GORVANE_CAPTION', '')
 DEADLINE = 60
+# Frames of play in the day's light, before the dusk's first tick (a tick every sixth frame).
+DAY_FRAMES = 49 * 6
 
 
 def skip(why):
@@ -143,6 +145,10 @@ class Browser:
         """Waits until the game has shown count more frames."""
         start = self.page('GorvanePage.frames')
         wait_for(lambda: self.page('GorvanePage.frames') >= start + count, '%d more frames' % count)
+
+    def play_frames(self):
+        """Frames the game has drawn since play began (the hello's request is on play's first frame)."""
+        return self.page('GorvanePage.frames - GorvanePage.sound.log[0].frame')
 
     def key_down_counted(self, key):
         """Presses key and returns a function that tells how many frames the game has drawn since the page had
