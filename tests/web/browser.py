@@ -19,8 +19,6 @@ PAGE_FILES = ('index.html', 'gorvane.js', 'gorvane.wasm')
 # The game's caption, from the build.
 CAPTION = os.environ.get('GORVANE_CAPTION', '')
 DEADLINE = 60
-# Frames of play in the day's light, before the dusk's first tick (a tick every sixth frame).
-DAY_FRAMES = 49 * 6
 
 
 def skip(why):
@@ -146,10 +144,6 @@ class Browser:
         start = self.page('GorvanePage.frames')
         wait_for(lambda: self.page('GorvanePage.frames') >= start + count, '%d more frames' % count)
 
-    def play_frames(self):
-        """Frames the game has drawn since play began (the hello's request is on play's first frame)."""
-        return self.page('GorvanePage.frames - GorvanePage.sound.log[0].frame')
-
     def key_down_counted(self, key):
         """Presses key and returns a function that tells how many frames the game has drawn since the page had
         it (None before): on a busy machine a key can reach the page frames after it was sent."""
@@ -188,26 +182,32 @@ class Browser:
                  'two frames with Escape down')
         ActionChains(self.driver).key_up(Keys.ESCAPE).perform()
 
-    def keep_play_frame(self, frame):
-        """From now on keeps the given frame of play (counted from the hello's request, on play's first frame) as
-        the game draws it, before the browser shows it: on a busy machine a screenshot can still show an
-        earlier frame."""
+    def keep_play_frame(self, frame=None):
+        """From now on keeps one frame of play as the game draws it, before the browser shows it (on a busy
+        machine a screenshot can still show an earlier frame): the given frame, counted from the hello's request
+        on play's first frame, or with none the next frame drawn in the middle of a tick of the day cycle, whose
+        sky and tint are its tick's own (see cycle_tick)."""
         self.run('''
+            window.keptFrame = null;
+            window.keepFrame = function(played) { return %s; };
+            if (window.keepHooked) return;
+            window.keepHooked = true;
             var done = GorvanePage.frameDone;
             GorvanePage.frameDone = function(frames) {
               done.call(this, frames);
               var log = GorvanePage.sound.log;
-              if (log.length && frames - log[0].frame === %d) {
+              if (!window.keptFrame && log.length && window.keepFrame(frames - log[0].frame)) {
                 window.keptFrame = document.querySelector('#stage canvas').toDataURL('image/png');
+                window.keptAt = frames - log[0].frame;
               }
-            };''' % frame)
+            };''' % ('played === %d' % frame if frame is not None else '(played + 1) % 6 === 3'))
 
     def kept_play_frame(self, path):
-        """The frame keep_play_frame asked for, as a PNG file, once it has been drawn."""
+        """The frame keep_play_frame asked for, as a PNG file, once it has been drawn, and its frame of play."""
         data = wait_for(lambda: self.page('window.keptFrame'), 'the frame of play kept')
         with open(path, 'wb') as file:
             file.write(base64.b64decode(data.split(',', 1)[1]))
-        return path
+        return path, self.page('window.keptAt')
 
     def shot(self, path):
         """The canvas as the page shows it, 640x480 pixels, as a PNG file."""
@@ -241,21 +241,27 @@ def kept_view(name):
     return os.path.join(SOURCE_DIR, 'tests', 'data', 'views', name + '.png')
 
 
-def heading_shown(picture, data_dir, around=0, most=180):
-    """The heading, a multiple of the arrows' 5 degrees, from which the asset tool draws at the start point the
-    view the picture shows, searched outwards from `around`: a turn told by the view it reaches, however many
-    frames the key was held, not estimated from how far the picture moved."""
+def cycle_tick(played):
+    """The tick of the day cycle in which the game draws the given frame of play: the hello's tick 1 lasts five
+    frames, every later tick six, and tick 119 is followed by tick 1."""
+    return 1 + (played + 1) // 6 % 119
+
+
+def heading_shown(picture, data_dir, around=0, tick=3, most=180):
+    """The heading, a multiple of the arrows' 5 degrees, from which the asset tool draws at the start point and
+    the tick the view the picture shows, searched outwards from `around`: a turn told by the view it reaches,
+    however many frames the key was held, not estimated from how far the picture moved."""
     tool = os.environ.get('GORVANE_ASSETS')
     if not tool:
         skip('GORVANE_ASSETS names no asset tool (run through ctest)')
     drawn = os.path.join(os.path.dirname(picture), 'heading.png')
     for step in range(most // 5 + 1):
         for heading in sorted({around + 5 * step, around - 5 * step}):
-            subprocess.run([tool, 'view', data_dir, '--at', '0,0,%d' % heading, '--tick', '3', '--png', drawn],
+            subprocess.run([tool, 'view', data_dir, '--at', '0,0,%d' % heading, '--tick', str(tick), '--png', drawn],
                            check=True, capture_output=True)
             if look('compare', 'browser', picture, drawn).returncode == 0:
                 return heading
-    fail('the picture shows no view from the start point within %d degrees of %d' % (most, around))
+    fail('the picture shows no view from the start point at tick %d within %d degrees of %d' % (tick, most, around))
 
 
 def start_game(browser, site, page='index.html'):

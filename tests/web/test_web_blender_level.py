@@ -48,7 +48,7 @@ try:
     # The second frame of play on, the sky has the day's colour, as the view draws it.
     browser.keep_play_frame(3)
     browser.hold('x', frames=2)
-    same_as(browser.kept_play_frame(os.path.join(work, 'play.png')), os.path.join(work, 'view.png'),
+    same_as(browser.kept_play_frame(os.path.join(work, 'play.png'))[0], os.path.join(work, 'view.png'),
             'the published Blender level at the start point')
     print('PASS')
 finally:

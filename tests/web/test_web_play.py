@@ -4,7 +4,7 @@
 # page says so, with the exit code.
 import os
 
-from browser import (Browser, CAPTION, DAY_FRAMES, Site, SOURCE_DIR, fail, heading_shown, kept_view, same_as,
+from browser import (Browser, CAPTION, Site, SOURCE_DIR, fail, cycle_tick, heading_shown, kept_view, same_as,
                      start_game, wait_for, Keys)
 
 site = Site(data_dir=os.path.join(SOURCE_DIR, 'data'))
@@ -23,25 +23,25 @@ try:
     browser.frames_after(3)
     same_as(browser.shot(site.dir + '/title.png'), kept_view('title'), 'the title frame')
 
+    # The third frame of play, whose sky is the day's, as the kept view shows it.
+    browser.keep_play_frame(3)
     browser.hold('x', frames=2)
-    same_as(browser.shot(site.dir + '/start.png'), kept_view('start'), 'the play frame at the start point')
+    same_as(browser.kept_play_frame(site.dir + '/start.png')[0], kept_view('start'),
+            'the play frame at the start point')
 
     # The left arrow raises the heading, the right lowers it: the view each reaches is found among the asset
-    # tool's views from the start point, drawn in the day's light. Both pictures are taken before either is
-    # judged, since the game's day goes on while the views are drawn.
-    shots = []
-    for key, name in ((Keys.LEFT, 'left'), (Keys.RIGHT, 'right')):
+    # tool's views from the start point, drawn at the tick of the frame kept (the game's day goes on meanwhile).
+    heading = 0
+    for key, sign in ((Keys.LEFT, 1), (Keys.RIGHT, -1)):
         browser.hold(key, frames=2)
         browser.frames_after(2)
-        shots.append((name, browser.shot('%s/%s.png' % (site.dir, name)), browser.play_frames()))
-    heading = 0
-    for name, picture, frames in shots:
-        if frames >= DAY_FRAMES:
-            fail("the %s arrow's picture was taken %d frames into play, after the day" % (name, frames))
-        turned = heading_shown(picture, site.dir, around=heading)
-        print('%s: the view turned from heading %d to %d' % (name, heading, turned))
-        if (turned - heading) * (1 if name == 'left' else -1) <= 0:
-            fail('the %s arrow did not turn the view that way' % name)
+        browser.keep_play_frame()
+        picture, played = browser.kept_play_frame(site.dir + '/turned.png')
+        turned = heading_shown(picture, site.dir, around=heading, tick=cycle_tick(played))
+        print('%s: the view turned from heading %d to %d (frame %d of play, tick %d)'
+              % ('left' if sign > 0 else 'right', heading, turned, played, cycle_tick(played)))
+        if (turned - heading) * sign <= 0:
+            fail('the %s arrow did not turn the view that way' % ('left' if sign > 0 else 'right'))
         heading = turned
 
     # Mouse look holds the pointer after the answer's click: the first Escape gives it back, the next ends the game.
